@@ -1,0 +1,62 @@
+# Set-up and everyday commands. `make test` and `make demo` install what they need on a fresh
+# Debian 12 machine (as root) and work offline when the packages are already there.
+
+PACKAGES := cmake ninja-build g++ make libgtest-dev libgmock-dev libcli11-dev tzdata
+BENCH_PACKAGES := libbenchmark-dev time
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build build-asan test demo bench fuzz format clean
+
+all: build
+
+# Installs only what is missing; `apt-get update` runs only when something must be installed.
+define install_missing
+	@missing=""; for p in $(1); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  SUDO=""; [ "$$(id -u)" -eq 0 ] || SUDO=sudo; \
+	  $$SUDO apt-get update && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y --no-install-recommends $$missing; \
+	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+build: deps
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS)
+
+build-asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPATHLET_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build build-asan -j $(JOBS)
+
+test: build build-asan
+	ctest --test-dir build --output-on-failure -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+demo: build
+	./build/pathlet demo
+
+bench: deps
+	$(call install_missing,$(BENCH_PACKAGES))
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPATHLET_BENCH=ON -DPATHLET_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build build-bench -j $(JOBS)
+	./build-bench/bench/bench_track --benchmark_counters_tabular=true
+
+fuzz: deps
+	$(call install_missing,$(FUZZ_PACKAGES))
+	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPATHLET_FUZZ=ON \
+	  -DPATHLET_TESTS=OFF -DPATHLET_HOST=OFF $(CMAKE_FLAGS)
+	cmake --build build-fuzz -j $(JOBS)
+	@echo "Run: ./build-fuzz/fuzz/fuzz_handheld -max_total_time=600 fuzz/corpus/handheld"
+
+format:
+	find . -path ./build\* -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-bench build-fuzz

@@ -1,0 +1,122 @@
+#include "geo/GEO_Box.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using geo::Box_t;
+using geo::Position_t;
+
+namespace {
+constexpr int32_t kTop = 0x7FFFFFFF;
+constexpr int32_t kBottom = static_cast<int32_t>(0x80000000u);
+
+Box_t span(int32_t west, int32_t east) { return Box_t(10, 0, east, west); }
+} // namespace
+
+TEST(GeoPosition, LatitudeIsCheckedAtItsBounds) {
+    // latitude                    ok?
+    const struct {
+        int32_t latitude;
+        bool valid;
+    } cases[] = {
+        {1073741824, true},  {-1073741824, true}, {1073741825, false},
+        {-1073741825, false}, {kTop, false},       {kBottom, false},
+    };
+    for (const auto& c : cases) {
+        if (c.valid) {
+            EXPECT_NO_THROW(Position_t(c.latitude, kBottom));
+        } else {
+            EXPECT_RAISES(Position_t(c.latitude, 0), glo::OutOfRange_t, "GEO_Position.cpp", 63);
+            Position_t p;
+            EXPECT_RAISES(p.setLatitude(c.latitude), glo::OutOfRange_t, "GEO_Position.cpp", 130);
+        }
+    }
+}
+
+TEST(GeoBox, TakesTheShortWayAcrossTheAntimeridian) {
+    const Box_t box(Position_t(10, kTop - 99), Position_t(20, kBottom + 100));
+    EXPECT_EQ(box.north(), 20);
+    EXPECT_EQ(box.south(), 10);
+    EXPECT_EQ(box.west(), kTop - 99);
+    EXPECT_EQ(box.east(), kBottom + 100);
+    EXPECT_EQ(box.longitudeSpan(), 200u);
+    EXPECT_TRUE(box.containsLongitude(kTop));
+    EXPECT_TRUE(box.containsLongitude(kBottom));
+    EXPECT_FALSE(box.containsLongitude(0));
+}
+
+TEST(GeoBox, HalfTheGlobeEitherWayStaysInPlace) {
+    const Box_t box(Position_t(0, 0), Position_t(0, kBottom));
+    EXPECT_EQ(box.east(), 0);
+    EXPECT_EQ(box.west(), kBottom);
+}
+
+TEST(GeoBox, AltitudesArePairedAndOrdered) {
+    Box_t lonely(Position_t(1, 1, 5.0), Position_t(0, 0));
+    EXPECT_FALSE(lonely.top().present());
+    EXPECT_FALSE(lonely.bottom().present());
+    Box_t swapped(Position_t(1, 1, 1.0), Position_t(0, 0, 3.0));
+    EXPECT_EQ(swapped.top().get(), 3.0);
+    EXPECT_EQ(swapped.bottom().get(), 1.0);
+    EXPECT_EQ(swapped.altitudeExtent().get(), 2.0);
+}
+
+TEST(GeoBox, EdgesOfAnEmptyBoxRaise) {
+    const Box_t empty;
+    EXPECT_RAISES(empty.north(), glo::OutOfRange_t, "GEO_Box.cpp", 198);
+    EXPECT_RAISES(empty.south(), glo::OutOfRange_t, "GEO_Box.cpp", 212);
+    EXPECT_RAISES(empty.east(), glo::OutOfRange_t, "GEO_Box.cpp", 226);
+    EXPECT_RAISES(empty.west(), glo::OutOfRange_t, "GEO_Box.cpp", 240);
+    EXPECT_RAISES(empty.top(), glo::OutOfRange_t, "GEO_Box.cpp", 254);
+    EXPECT_RAISES(empty.bottom(), glo::OutOfRange_t, "GEO_Box.cpp", 268);
+    EXPECT_FALSE(empty.containsLongitude(0));
+    EXPECT_FALSE(empty.overlapsLongitude(span(0, 10)));
+}
+
+TEST(GeoBox, ASinglePointContainsOnlyItsLongitude) {
+    const Box_t point = span(5, 5);
+    EXPECT_TRUE(point.containsLongitude(5));
+    EXPECT_FALSE(point.containsLongitude(4));
+    EXPECT_FALSE(point.containsLongitude(6));
+}
+
+TEST(GeoBox, UnionJoinsOverTheSmallerGap) {
+    // a (west, east)   b (west, east)    result (west, east)
+    const struct {
+        int32_t aw, ae, bw, be, rw, re;
+    } cases[] = {
+        {0, 10, 20, 30, 0, 30},
+        {0, 10, -30, -20, -30, 10},
+        {0, 10, 5, 20, 0, 20},
+        {kTop - 10, kTop, kBottom, kBottom + 10, kTop - 10, kBottom + 10},
+        // Disjoint with equal gaps: b's west and a's east.
+        {0, 10, kBottom, kBottom + 10, kBottom, 10},
+    };
+    for (const auto& c : cases) {
+        const Box_t united = Box_t::unite(span(c.aw, c.ae), span(c.bw, c.be));
+        EXPECT_EQ(united.west(), c.rw) << c.aw << " " << c.bw;
+        EXPECT_EQ(united.east(), c.re) << c.aw << " " << c.bw;
+    }
+}
+
+TEST(GeoBox, BoxesCoveringTheGlobeUniteToTheWholeGlobe) {
+    const Box_t a = span(0, kBottom);
+    const Box_t b = span(kBottom, 0);
+    const Box_t united = Box_t::unite(a, b);
+    EXPECT_EQ(united.east(), kTop);
+    EXPECT_EQ(united.west(), kBottom);
+    EXPECT_EQ(Box_t::unite(a, a), a);
+}
+
+TEST(GeoBox, UnionTakesLatitudesAndAltitudes) {
+    const Box_t a(Position_t(30, 0, 100.0), Position_t(10, 5, 50.0));
+    const Box_t b(Position_t(20, 1), Position_t(-5, 2));
+    const Box_t united = Box_t::unite(a, b);
+    EXPECT_EQ(united.north(), 30);
+    EXPECT_EQ(united.south(), -5);
+    EXPECT_EQ(united.top().get(), 100.0);
+    EXPECT_EQ(united.bottom().get(), 50.0);
+    EXPECT_EQ(Box_t::unite(Box_t(), b), b);
+    EXPECT_EQ(Box_t::unite(a, Box_t()), a);
+}
