@@ -18,7 +18,10 @@ unsigned codeValue(const char* s, int length) {
 } // namespace
 
 bool noCaseLess(const std::string& a, const std::string& b, const std::locale& locale) {
-    const CodePage_t& page = codePageOf(locale);
+    return noCaseLess(a, b, codePageOf(locale));
+}
+
+bool noCaseLess(const std::string& a, const std::string& b, const CodePage_t& page) {
     const std::size_t countA = characterCount(a, page);
     const std::size_t countB = characterCount(b, page);
     const std::size_t common = countA < countB ? countA : countB;

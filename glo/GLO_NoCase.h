@@ -12,6 +12,10 @@ namespace glo {
 // @exception InvalidMBCharacter_t if either text holds an invalid sequence (a's checked first).
 bool noCaseLess(const std::string& a, const std::string& b, const std::locale& locale);
 
+class CodePage_t;
+// The same order in a given code page.
+bool noCaseLess(const std::string& a, const std::string& b, const CodePage_t& codePage);
+
 } // namespace glo
 
 #endif

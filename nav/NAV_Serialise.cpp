@@ -1,0 +1,130 @@
+#include "nav/NAV_Serialise.h"
+
+#include "glo/GLO_Exception.h"
+
+#include <cmath>
+
+namespace nav {
+
+void writeOptional(bin::basic_ostream& out, const glo::Optional_t<double>& value) {
+    out << value.present() << (value.present() ? value.get() : 0.0);
+}
+
+void writeOptional(bin::basic_ostream& out, const glo::Optional_t<glo::Time_t>& value) {
+    const glo::Time_t time = value.present() ? value.get() : glo::Time_t::now();
+    out << value.present() << time.seconds();
+}
+
+void writePosition(bin::basic_ostream& out, const geo::Position_t& position) {
+    out << position.latitude() << position.longitude();
+    writeOptional(out, position.altitude());
+}
+
+void writeBox(bin::basic_ostream& out, const geo::Box_t& box) {
+    out << box.empty();
+    if (box.empty())
+        return;
+    writePosition(out, box.northEast());
+    writePosition(out, box.southWest());
+}
+
+void writePositions(bin::basic_ostream& out, const std::vector<geo::Position_t>& positions) {
+    out << static_cast<uint32_t>(positions.size());
+    for (const geo::Position_t& position : positions)
+        writePosition(out, position);
+}
+
+int32_t roundedToInt32(double value) {
+    const double rounded = value >= 0 ? std::floor(value + 0.5) : std::ceil(value - 0.5);
+    if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
+        throw glo::OutOfRange_t("NAV_Serialise.cpp", 52);
+    return static_cast<int32_t>(rounded);
+}
+
+namespace {
+
+bool readPresence(bin::basic_istream& in, bool& present) {
+    uint8_t flag = 0;
+    if (!in.readU8(flag))
+        return false;
+    if (flag > 1) {
+        in.setstate(std::ios_base::failbit);
+        return false;
+    }
+    present = flag == 1;
+    return true;
+}
+
+} // namespace
+
+void readOptional(bin::basic_istream& in, glo::Optional_t<double>& value) {
+    bool present = false;
+    double number = 0.0;
+    if (!readPresence(in, present) || !in.readDouble(number))
+        return;
+    value = present ? glo::Optional_t<double>(number) : glo::Optional_t<double>();
+}
+
+void readOptional(bin::basic_istream& in, glo::Optional_t<glo::Time_t>& value) {
+    bool present = false;
+    int32_t seconds = 0;
+    if (!readPresence(in, present) || !in.readI32(seconds))
+        return;
+    if (present && seconds < 0) {
+        in.setstate(std::ios_base::failbit);
+        return;
+    }
+    value = present ? glo::Optional_t<glo::Time_t>(glo::Time_t(seconds)) : glo::Optional_t<glo::Time_t>();
+}
+
+void readPosition(bin::basic_istream& in, geo::Position_t& position) {
+    int32_t latitude = 0;
+    int32_t longitude = 0;
+    glo::Optional_t<double> altitude;
+    if (!in.readI32(latitude).readI32(longitude))
+        return;
+    readOptional(in, altitude);
+    if (!in.good())
+        return;
+    if (!geo::Position_t::validLatitude(latitude)) {
+        in.setstate(std::ios_base::failbit);
+        return;
+    }
+    position = geo::Position_t(latitude, longitude, altitude);
+}
+
+void readBox(bin::basic_istream& in, geo::Box_t& box) {
+    uint8_t empty = 0;
+    if (!in.readU8(empty))
+        return;
+    if (empty != 0) {
+        box = geo::Box_t();
+        return;
+    }
+    geo::Position_t northEast;
+    geo::Position_t southWest;
+    readPosition(in, northEast);
+    readPosition(in, southWest);
+    if (!in.good())
+        return;
+    box = geo::Box_t(northEast.latitude(), southWest.latitude(), northEast.longitude(), southWest.longitude(),
+                     northEast.altitude(), southWest.altitude());
+}
+
+void readPositions(bin::basic_istream& in, std::vector<geo::Position_t>& positions) {
+    uint32_t count = 0;
+    if (!in.readU32(count))
+        return;
+    std::vector<geo::Position_t> read;
+    // The count is untrusted: grow as positions actually arrive.
+    for (uint32_t i = 0; i < count && in.good(); ++i) {
+        geo::Position_t position;
+        readPosition(in, position);
+        if (in.good())
+            read.push_back(position);
+    }
+    if (in.good())
+        positions = std::move(read);
+}
+
+} // namespace nav

@@ -1,0 +1,95 @@
+#ifndef NAV_NAV_TRACK_H
+#define NAV_NAV_TRACK_H
+
+#include "gdi/GDI_MetaFile.h"
+#include "glo/GLO_AutoPtr.h"
+#include "map/MAP_ScrnRect.h"
+#include "nav/NAV_Color.h"
+#include "nav/NAV_TrackFilter.h"
+#include "nav/NAV_TrackPoint.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace nav {
+
+// A block of at most 100 points with their own statistics and cached picture. Every chunk after
+// the first starts with a copy of the previous chunk's last point (its seam point), so that each
+// chunk can be drawn and measured on its own.
+class TrackChunk_t {
+public:
+    static constexpr std::size_t kCapacity = 100;
+
+    const std::vector<TrackPoint_t>& points() const { return m_points; }
+    const TrackSummary_t& summary() const { return m_summary; }
+    const gdi::MetaFilePtr_t& drawing() const { return m_drawing; }
+
+    // Adds the point and its leg from the current last point; forgets the cached picture.
+    void append(const TrackPoint_t& point);
+    // A non-null handle becomes the shared picture; null leaves the chunk without one.
+    void setDrawing(gdi::MetaFileHandle handle);
+
+private:
+    std::vector<TrackPoint_t> m_points;
+    TrackSummary_t m_summary;
+    gdi::MetaFilePtr_t m_drawing;
+    UnitVector_t m_lastVector{}; // of the last point, so each leg converts only its new end
+    uint32_t m_reserved[2] = {0, 0};
+};
+
+// Projection state of the drawing code; never serialised.
+struct DrawingState_t {
+    bool valid = false;
+    double scale = 2147483648.0;
+    geo::Position_t reference;
+    map::ScrnRect_t screen{0, 0, 0, 0};
+};
+
+// A track: points in chunks, a colour, a display flag, and statistics kept up to date on every
+// append at a constant cost per point.
+class Track_t {
+public:
+    Track_t();
+    Track_t(const Track_t& other) = default;           // the filter is cloned
+    Track_t& operator=(const Track_t& other) = default; // the filter is cloned
+    Track_t(Track_t&&) noexcept = default;
+    Track_t& operator=(Track_t&&) noexcept = default;
+
+    void appendPoint(const TrackPoint_t& point);
+    // Removes every point and resets the statistics; colour, flag, filter and drawing stay.
+    void clearPoints();
+
+    bool displayFlag() const { return m_displayFlag; }
+    void setDisplayFlag(bool shown) { m_displayFlag = shown; }
+    Color_t color() const { return m_color; }
+    void setColor(Color_t color) { m_color = color; }
+    const std::vector<TrackChunk_t>& chunks() const { return m_chunks; }
+    const TrackSummary_t& summary() const { return m_summary; }
+    TrackFilterIntf_t& filter() const { return m_filter.required(); }
+    const DrawingState_t& drawingState() const { return m_drawingState; }
+
+    // Calls `visit(point)` for every point once, in order, skipping the seam copies.
+    template <class Visit> void forEachPoint(Visit&& visit) const {
+        bool first = true;
+        for (const TrackChunk_t& chunk : m_chunks) {
+            auto it = chunk.points().begin();
+            if (!first && it != chunk.points().end())
+                ++it;
+            for (; it != chunk.points().end(); ++it)
+                visit(*it);
+            first = false;
+        }
+    }
+
+private:
+    bool m_displayFlag = true;
+    Color_t m_color = DefaultColor;
+    std::vector<TrackChunk_t> m_chunks;
+    TrackSummary_t m_summary;
+    glo::AutoPtr_t<TrackFilterIntf_t> m_filter;
+    DrawingState_t m_drawingState;
+};
+
+} // namespace nav
+
+#endif

@@ -1,0 +1,76 @@
+#include "nav/NAV_TrackPoint.h"
+
+#include <cmath>
+
+namespace nav {
+
+namespace {
+constexpr double kSemicirclesPerRadian = 683565275.5764323; // 2^31 / pi
+constexpr double kEquatorialRadius = 6378137.0;
+constexpr double kFlattening = 0.0033528106647474805;
+constexpr double kShortLegSine = 0.00290435536;
+} // namespace
+
+TrackSummary_t& TrackSummary_t::operator+=(const TrackSummary_t& later) {
+    box = geo::Box_t::unite(box, later.box);
+    distance += later.distance;
+    pointCount += later.pointCount;
+    areaSum += later.areaSum;
+    if (later.duration.present())
+        duration = duration.present() ? duration.get() + later.duration.get() : later.duration.get();
+    if (later.minLatitude < minLatitude)
+        minLatitude = later.minLatitude;
+    if (later.maxLatitude > maxLatitude)
+        maxLatitude = later.maxLatitude;
+    if (!firstPoint.present() && later.firstPoint.present())
+        firstPoint = later.firstPoint;
+    if (later.lastPoint.present())
+        lastPoint = later.lastPoint;
+    return *this;
+}
+
+UnitVector_t UnitVector_t::of(const geo::Position_t& position) {
+    const double latitude = position.latitude() / kSemicirclesPerRadian;
+    const double longitude = position.longitude() / kSemicirclesPerRadian;
+    const double cosLatitude = std::cos(latitude);
+    return {cosLatitude * std::cos(longitude), cosLatitude * std::sin(longitude), std::sin(latitude)};
+}
+
+double legDistance(const UnitVector_t& a, const UnitVector_t& b) {
+    const double cx = a.y * b.z - a.z * b.y;
+    const double cy = a.z * b.x - a.x * b.z;
+    const double cz = a.x * b.y - a.y * b.x;
+    const double sigma = std::atan2(std::sqrt(cx * cx + cy * cy + cz * cz), a.x * b.x + a.y * b.y + a.z * b.z);
+    const double sinSigma = std::sin(sigma);
+    double correction = 0.0;
+    // Short legs (and legs near the antipode, where 1 + cos sigma vanishes) need no correction.
+    if (sinSigma > kShortLegSine) {
+        const double cosSigma = std::cos(sigma);
+        const double p = (a.z + b.z) * (a.z + b.z) / (1.0 + cosSigma);
+        const double q = (a.z - b.z) * (a.z - b.z) / (1.0 - cosSigma);
+        correction = 0.25 * kFlattening * (3.0 * sinSigma * (p - q) - sigma * (p + q));
+    }
+    return (sigma + correction) * kEquatorialRadius;
+}
+
+TrackSummary_t legSummary(const TrackPoint_t& a, const TrackPoint_t& b, const UnitVector_t& va,
+                          const UnitVector_t& vb) {
+    TrackSummary_t leg;
+    leg.box = geo::Box_t(a.position, b.position);
+    leg.distance = legDistance(va, vb);
+    leg.pointCount = 1;
+    if (a.time.present() && b.time.present())
+        leg.duration = std::fabs(glo::Time_t::difference(a.time.get(), b.time.get()));
+    leg.firstPoint = a;
+    leg.lastPoint = b;
+    const double latA = a.position.latitude();
+    const double lonA = a.position.longitude();
+    const double latB = b.position.latitude();
+    const double lonB = b.position.longitude();
+    leg.areaSum = lonA * latB - lonB * latA;
+    leg.minLatitude = a.position.latitude() < b.position.latitude() ? a.position.latitude() : b.position.latitude();
+    leg.maxLatitude = a.position.latitude() > b.position.latitude() ? a.position.latitude() : b.position.latitude();
+    return leg;
+}
+
+} // namespace nav

@@ -1,0 +1,180 @@
+#include "nav/NAV_Track.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using nav::Track_t;
+using nav::TrackPoint_t;
+
+namespace {
+
+constexpr double kSemicirclesPerDegree = 2147483648.0 / 180.0;
+
+TrackPoint_t point(int32_t latitude, int32_t longitude, int32_t time = -1) {
+    TrackPoint_t p;
+    p.position = geo::Position_t(latitude, longitude);
+    if (time >= 0)
+        p.time = glo::Time_t(time);
+    return p;
+}
+
+Track_t trackOf(int count) {
+    Track_t track;
+    for (int i = 0; i < count; ++i)
+        track.appendPoint(point(i, i, 1000 + i));
+    return track;
+}
+
+std::vector<int32_t> latitudes(const nav::TrackChunk_t& chunk) {
+    std::vector<int32_t> out;
+    for (const TrackPoint_t& p : chunk.points())
+        out.push_back(p.position.latitude());
+    return out;
+}
+
+} // namespace
+
+TEST(NavTrack, APointWithAllItsValuesStaysSmall) { EXPECT_LE(sizeof(TrackPoint_t), 64u); }
+
+TEST(NavTrack, OnePointSummary) {
+    Track_t track;
+    const TrackPoint_t p = point(500, -700, 42);
+    track.appendPoint(p);
+    const nav::TrackSummary_t& s = track.summary();
+    EXPECT_EQ(s.pointCount, 1);
+    EXPECT_EQ(s.distance, 0.0);
+    EXPECT_EQ(s.duration.get(), 0.0);
+    EXPECT_EQ(s.areaSum, 0.0);
+    EXPECT_EQ(s.firstPoint.get().position, p.position);
+    EXPECT_EQ(s.lastPoint.get().position, p.position);
+    EXPECT_EQ(s.minLatitude, 500);
+    EXPECT_EQ(s.maxLatitude, 500);
+    EXPECT_EQ(s.box.north(), 500);
+    EXPECT_EQ(s.box.west(), -700);
+    EXPECT_EQ(s.box.longitudeSpan(), 0u);
+}
+
+TEST(NavTrack, OneDegreeOnTheEquator) {
+    Track_t track;
+    track.appendPoint(point(0, 0));
+    track.appendPoint(point(0, static_cast<int32_t>(kSemicirclesPerDegree)));
+    // The raw difference is 2^31/180 truncated to a whole semicircle.
+    EXPECT_NEAR(track.summary().distance, 111319.49, 0.01);
+    EXPECT_NEAR(track.summary().distance, 6378137.0 * 11930464.0 * M_PI / 2147483648.0, 1e-6);
+}
+
+TEST(NavTrack, LongLegsAreCorrectedForFlattening) {
+    // One degree of latitude at 45 degrees north: the ellipsoid gives about 111.13 km, less than
+    // the sphere's 111.32 km.
+    const auto at45 = static_cast<int32_t>(45 * kSemicirclesPerDegree);
+    const auto at46 = static_cast<int32_t>(46 * kSemicirclesPerDegree);
+    Track_t track;
+    track.appendPoint(point(at45, 0));
+    track.appendPoint(point(at46, 0));
+    EXPECT_NEAR(track.summary().distance, 111133.0, 150.0);
+    Track_t same;
+    same.appendPoint(point(at45, 5));
+    same.appendPoint(point(at45, 5));
+    EXPECT_EQ(same.summary().distance, 0.0);
+}
+
+TEST(NavTrack, AnUntimedPointBreaksTheDuration) {
+    Track_t track;
+    track.appendPoint(point(0, 0, 100));
+    track.appendPoint(point(0, 1));
+    track.appendPoint(point(0, 2, 200));
+    EXPECT_EQ(track.summary().duration.get(), 0.0);
+    track.appendPoint(point(0, 3, 150));
+    EXPECT_EQ(track.summary().duration.get(), 50.0);
+}
+
+TEST(NavTrack, ShoelaceSumOfATriangle) {
+    Track_t track;
+    track.appendPoint(point(0, 0));
+    track.appendPoint(point(0, 10));
+    track.appendPoint(point(10, 10));
+    track.appendPoint(point(0, 0));
+    // Legs: (0,0)->(0,10): 0; (0,10)->(10,10): 10*10 - 10*0 = 100; (10,10)->(0,0): 0.
+    EXPECT_EQ(track.summary().areaSum, 100.0);
+}
+
+TEST(NavTrack, ChunksHold100PointsAndBeginWithASeamCopy) {
+    const Track_t t101 = trackOf(101);
+    ASSERT_EQ(t101.chunks().size(), 2u);
+    EXPECT_EQ(t101.chunks()[0].points().size(), 100u);
+    EXPECT_EQ(latitudes(t101.chunks()[1]), (std::vector<int32_t>{99, 100}));
+    EXPECT_EQ(t101.summary().pointCount, 101);
+
+    const Track_t t199 = trackOf(199);
+    ASSERT_EQ(t199.chunks().size(), 2u);
+    EXPECT_EQ(t199.chunks()[1].points().size(), 100u);
+
+    const Track_t t200 = trackOf(200);
+    ASSERT_EQ(t200.chunks().size(), 3u);
+    EXPECT_EQ(latitudes(t200.chunks()[2]), (std::vector<int32_t>{198, 199}));
+}
+
+TEST(NavTrack, TotalsAreTheSumsOfTheChunks) {
+    const Track_t track = trackOf(250);
+    double distance = 0;
+    double duration = 0;
+    for (const nav::TrackChunk_t& chunk : track.chunks()) {
+        distance += chunk.summary().distance;
+        duration += chunk.summary().duration.get();
+    }
+    EXPECT_NEAR(track.summary().distance, distance, 1e-6);
+    EXPECT_EQ(track.summary().duration.get(), duration);
+    EXPECT_EQ(track.summary().duration.get(), 249.0);
+    EXPECT_EQ(track.summary().firstPoint.get().position.latitude(), 0);
+    EXPECT_EQ(track.summary().lastPoint.get().position.latitude(), 249);
+    EXPECT_EQ(track.summary().minLatitude, 0);
+    EXPECT_EQ(track.summary().maxLatitude, 249);
+    int visited = 0;
+    track.forEachPoint([&](const TrackPoint_t& p) { EXPECT_EQ(p.position.latitude(), visited++); });
+    EXPECT_EQ(visited, 250);
+}
+
+TEST(NavTrack, ClearPointsKeepsColourAndFlag) {
+    Track_t track = trackOf(5);
+    track.setColor(nav::Color5);
+    track.setDisplayFlag(false);
+    track.clearPoints();
+    EXPECT_EQ(track.color(), nav::Color5);
+    EXPECT_FALSE(track.displayFlag());
+    EXPECT_TRUE(track.chunks().empty());
+    EXPECT_EQ(track.summary().pointCount, 0);
+    EXPECT_TRUE(track.summary().box.empty());
+    EXPECT_FALSE(track.summary().firstPoint.present());
+    EXPECT_EQ(track.summary().minLatitude, geo::kMaxLatitude);
+}
+
+TEST(NavTrack, CopiesHaveTheirOwnFilter) {
+    const Track_t original = trackOf(3);
+    Track_t copy(original);
+    EXPECT_NE(&copy.filter(), &original.filter());
+    EXPECT_NE(dynamic_cast<nav::NullFilter_t*>(&copy.filter()), nullptr);
+    Track_t assigned;
+    assigned = original;
+    EXPECT_NE(&assigned.filter(), &original.filter());
+    EXPECT_EQ(assigned.summary().pointCount, 3);
+    assigned = assigned;
+    EXPECT_EQ(assigned.summary().pointCount, 3);
+}
+
+TEST(NavTrack, TheNullFilterAppends) {
+    Track_t track;
+    EXPECT_FALSE(track.filter().addPoint(track, point(1, 1)));
+    EXPECT_EQ(track.summary().pointCount, 1);
+}
+
+TEST(NavTrack, AppendingForgetsTheChunksPicture) {
+    Track_t track = trackOf(2);
+    int picture = 0;
+    const_cast<nav::TrackChunk_t&>(track.chunks()[0]).setDrawing(&picture);
+    EXPECT_TRUE(track.chunks()[0].drawing());
+    track.appendPoint(point(5, 5));
+    EXPECT_FALSE(track.chunks()[0].drawing());
+}
