@@ -1,0 +1,145 @@
+// The conduit's entry points and the HotSync run.
+#include "app/AppErrors.h"
+#include "app/ConduitApi.h"
+#include "app/LogFailure.h"
+#include "app/PalmDatabase.h"
+#include "app/Settings.h"
+#include "bin/file/BIN_DatabaseWriter.h"
+#include "bin/file/BIN_FileHeader.h"
+#include "glo/GLO_Identity.h"
+#include "nav/NAV_Database.h"
+#include "plm/PLM_Platform.h"
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+constexpr const char* kSource = "Conduit.cpp";
+
+int32_t syncTypeOf(const void* syncProperties) {
+    int32_t type = 0;
+    std::memcpy(&type, static_cast<const char*>(syncProperties) + kSyncTypeOffset, sizeof type);
+    return type;
+}
+
+const char* userNameOf(const void* syncProperties) {
+    return static_cast<const char*>(syncProperties) + kUserNameOffset;
+}
+
+// Writes the record file next to its final place and renames it over the old file only when
+// every byte was written and the file closed cleanly, so an existing file is never left
+// half-written. Any failure removes the partial file.
+void writeDesktopFile(const std::string& path, const nav::Database_t& database) {
+    const std::string partial = path + ".partial";
+    struct RemoveUnlessCommitted {
+        const std::string& file;
+        bool committed = false;
+        ~RemoveUnlessCommitted() {
+            std::error_code ignored;
+            if (!committed)
+                std::filesystem::remove(file, ignored);
+        }
+    } cleanup{partial};
+
+    bin::basic_ofstream out(partial, std::ios_base::out | std::ios_base::trunc);
+    out.exceptions(std::ios_base::failbit | std::ios_base::badbit); // a failed open raises here
+    glo::check(out.good(), kSource, 103);
+    bin::FileHeader_t(bin::kConduitWriterVersion).write(out);
+    bin::writeDatabase(database, out);
+    out.close();
+    std::filesystem::rename(partial, path);
+    cleanup.committed = true;
+}
+
+// Steps of one HotSync after registration; every failure leaves as an exception.
+void runHotSync(const void* syncProperties) {
+    const app::Settings_t settings(userNameOf(syncProperties));
+    if (syncTypeOf(syncProperties) != kActionHandheldToDesktop)
+        return;
+    nav::Database_t database(nav::Name_t(""), 3);
+    app::importTracks(database);
+    const std::string path = settings.FileName();
+    writeDesktopFile(path, database);
+}
+
+// Unregisters after a failure; the result does not matter then.
+void abandon(uint32_t conduitHandle) { plm::syncManager().unregisterConduit(conduitHandle); }
+
+void copyName(char* buffer, std::size_t length) {
+    std::memset(buffer, 0, length);
+    std::strncpy(buffer, glo::ConduitName, length - 1);
+}
+
+} // namespace
+
+PATHLET_EXPORT int32_t OpenConduit(PathletProgressFn progress, const void* syncProperties) {
+    if (!progress)
+        return -1;
+    plm::HotSyncLog_t& log = plm::hotSyncLog();
+    uint32_t conduitHandle = 0;
+    log.logEntry("", app::kLogStart, 0);
+    if (const int32_t code = plm::syncManager().registerConduit(&conduitHandle)) {
+        plm::syncManager().unregisterConduit(conduitHandle);
+        log.logEntry(glo::ConduitName, app::kLogAbort, 0);
+        return code;
+    }
+    try {
+        runHotSync(syncProperties);
+    } catch (const app::ConError_t& e) {
+        abandon(conduitHandle);
+        app::LogFailure(e.source(), e.line(), e.message());
+        return e.code();
+    } catch (const glo::Exception_t& e) {
+        abandon(conduitHandle);
+        app::LogFailure(e.source(), e.line(), e.message());
+        return -1;
+    } catch (...) {
+        abandon(conduitHandle);
+        app::LogFailure(kSource, 123, "");
+        return -1;
+    }
+    const int32_t result = plm::syncManager().unregisterConduit(conduitHandle);
+    log.logEntry(glo::ConduitName, result == 0 ? app::kLogFinish : app::kLogAbort, 0);
+    return result;
+}
+
+PATHLET_EXPORT int32_t GetConduitName(char* buffer, uint16_t length) {
+    if (buffer && length > 0)
+        copyName(buffer, length);
+    return 0;
+}
+
+PATHLET_EXPORT uint32_t GetConduitVersion() { return static_cast<uint32_t>(glo::InterfaceVersion); }
+
+PATHLET_EXPORT int32_t GetConduitInfo(int32_t kind, const void* request, void* output, const uint32_t* outputSize) {
+    if (!output)
+        return kErrNoOutput;
+    if (!outputSize)
+        return kErrNoOutputSize;
+    switch (kind) {
+    case 0: {
+        if (!request)
+            return kErrNoRecord;
+        uint32_t words[2];
+        std::memcpy(words, request, sizeof words);
+        if (words[0] != 1 || words[1] != 80)
+            return kErrBadRequest;
+        if (*outputSize > 0)
+            copyName(static_cast<char*>(output), *outputSize);
+        return 0;
+    }
+    case 1:
+    case 2: {
+        if (*outputSize != sizeof(int32_t))
+            return kErrBadOutputSize;
+        const int32_t value = kind == 1 ? glo::FrameworkVersion : glo::DefaultAction;
+        std::memcpy(output, &value, sizeof value);
+        return 0;
+    }
+    default:
+        return kErrUnknownInfoKind;
+    }
+}
+
+PATHLET_EXPORT int32_t ConfigureConduit(void*) { return 0; }

@@ -1,0 +1,128 @@
+#include "plm/desktop/PLM_PdbHandheld.h"
+
+#include "plm/PLM_SyncErrors.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace plm {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+uint32_t bigEndian32(const unsigned char* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
+}
+
+bool isDatabaseFile(const fs::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".pdb" || extension == ".prc";
+}
+
+// The name in a file's header, or empty when the file has no whole header.
+std::string headerName(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    char header[pdb::kNameSize] = {};
+    if (!in.read(header, sizeof header))
+        return {};
+    return std::string(header, strnlen(header, sizeof header));
+}
+
+// Records run from their offset to the next record's offset, the last to the end of the file.
+class PdbDatabase_t : public HandheldDatabase_t {
+public:
+    PdbDatabase_t(const fs::path& path, std::vector<uint64_t> bounds)
+        : m_in(path, std::ios::binary), m_bounds(std::move(bounds)) {}
+
+    uint16_t recordCount() const override { return static_cast<uint16_t>(m_bounds.size() - 1); }
+
+    int32_t readRecord(uint16_t index, char* buffer, uint16_t capacity, uint32_t* size) override {
+        const uint64_t begin = m_bounds[index];
+        const uint64_t length = m_bounds[index + 1u] - begin;
+        if (length > capacity)
+            return kSyncRecordTooLong;
+        m_in.clear();
+        m_in.seekg(static_cast<std::streamoff>(begin));
+        if (!m_in.read(buffer, static_cast<std::streamsize>(length)))
+            return kSyncIoError;
+        *size = static_cast<uint32_t>(length);
+        return kSyncOk;
+    }
+
+    bool good() const { return m_in.is_open(); }
+
+private:
+    std::ifstream m_in;
+    std::vector<uint64_t> m_bounds; // record offsets, then the file size
+};
+
+// Checks the header and the record list; returns the record bounds or a code.
+int32_t readBounds(const fs::path& path, std::vector<uint64_t>& bounds) {
+    std::error_code error;
+    const uint64_t fileSize = fs::file_size(path, error);
+    if (error)
+        return kSyncIoError;
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[pdb::kHeaderSize];
+    if (fileSize < pdb::kHeaderSize || !in.read(reinterpret_cast<char*>(header), sizeof header))
+        return kSyncBadDatabase;
+    const uint64_t count = (uint64_t{header[pdb::kRecordCountOffset]} << 8) | header[pdb::kRecordCountOffset + 1];
+    const uint64_t listEnd = pdb::kHeaderSize + count * pdb::kRecordEntrySize;
+    if (listEnd > fileSize)
+        return kSyncBadDatabase;
+    std::vector<unsigned char> list(static_cast<std::size_t>(count * pdb::kRecordEntrySize));
+    if (count && !in.read(reinterpret_cast<char*>(list.data()), static_cast<std::streamsize>(list.size())))
+        return kSyncBadDatabase;
+    bounds.clear();
+    uint64_t previous = listEnd;
+    for (uint64_t i = 0; i < count; ++i) {
+        const uint64_t offset = bigEndian32(&list[static_cast<std::size_t>(i * pdb::kRecordEntrySize)]);
+        if (offset < previous || offset > fileSize)
+            return kSyncBadDatabase;
+        bounds.push_back(offset);
+        previous = offset;
+    }
+    bounds.push_back(fileSize);
+    return kSyncOk;
+}
+
+} // namespace
+
+PdbHandheld_t::PdbHandheld_t(std::string path) : m_path(std::move(path)) {}
+
+std::vector<std::string> PdbHandheld_t::files() const {
+    std::vector<std::string> found;
+    std::error_code error;
+    if (fs::is_directory(m_path, error)) {
+        for (const auto& entry : fs::directory_iterator(m_path, error))
+            if (entry.is_regular_file(error) && isDatabaseFile(entry.path()))
+                found.push_back(entry.path().string());
+        std::sort(found.begin(), found.end());
+    } else if (fs::is_regular_file(m_path, error)) {
+        found.push_back(m_path);
+    }
+    return found;
+}
+
+int32_t PdbHandheld_t::open(const std::string& name, std::unique_ptr<HandheldDatabase_t>& database) {
+    for (const std::string& file : files()) {
+        if (headerName(file) != name)
+            continue;
+        std::vector<uint64_t> bounds;
+        if (const int32_t code = readBounds(file, bounds))
+            return code;
+        auto opened = std::make_unique<PdbDatabase_t>(file, std::move(bounds));
+        if (!opened->good())
+            return kSyncIoError;
+        database = std::move(opened);
+        return kSyncOk;
+    }
+    return kSyncNotFound;
+}
+
+} // namespace plm

@@ -1,0 +1,197 @@
+#include "Description.h"
+
+#include "TrackLog.h"
+
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+
+namespace pdbgen {
+
+namespace {
+
+struct Reader {
+    int lineNumber = 0;
+
+    [[noreturn]] void fail(const std::string& what) const {
+        throw std::runtime_error("line " + std::to_string(lineNumber) + ": " + what);
+    }
+
+    long long integer(const std::string& text) const {
+        try {
+            std::size_t used = 0;
+            const long long value = std::stoll(text, &used, 0);
+            if (used != text.size())
+                fail("not a number: " + text);
+            return value;
+        } catch (const std::logic_error&) {
+            fail("not a number: " + text);
+        }
+    }
+
+    double real(const std::string& text) const {
+        try {
+            std::size_t used = 0;
+            const double value = std::stod(text, &used);
+            if (used != text.size())
+                fail("not a number: " + text);
+            return value;
+        } catch (const std::logic_error&) {
+            fail("not a number: " + text);
+        }
+    }
+
+    // A quoted name with \xNN and \\ escapes, or a bare word.
+    std::string name(std::istringstream& in) const {
+        in >> std::ws;
+        if (in.peek() != '"') {
+            std::string word;
+            in >> word;
+            return word;
+        }
+        in.get();
+        std::string out;
+        for (int c = in.get(); c != '"'; c = in.get()) {
+            if (c == EOF)
+                fail("unterminated name");
+            if (c == '\\') {
+                const int next = in.get();
+                if (next == 'x') {
+                    char hex[3] = {static_cast<char>(in.get()), static_cast<char>(in.get()), 0};
+                    out.push_back(static_cast<char>(integer(std::string("0x") + hex)));
+                } else if (next != EOF) {
+                    out.push_back(static_cast<char>(next));
+                }
+            } else {
+                out.push_back(static_cast<char>(c));
+            }
+        }
+        return out;
+    }
+};
+
+uint8_t parseFlags(const Reader& reader, const std::string& value) {
+    if (!value.empty() && std::isdigit(static_cast<unsigned char>(value[0])))
+        return static_cast<uint8_t>(reader.integer(value));
+    uint8_t flags = 0;
+    std::istringstream names(value);
+    for (std::string flag; std::getline(names, flag, ',');) {
+        if (flag == "time")
+            flags |= 1;
+        else if (flag == "alt")
+            flags |= 2;
+        else if (flag == "aux")
+            flags |= 4;
+        else if (flag != "none")
+            reader.fail("unknown flag " + flag);
+    }
+    return flags;
+}
+
+void parseLogOption(const Reader& reader, TrackLog& log, const std::string& key, const std::string& value) {
+    auto u16 = [&] { return static_cast<uint16_t>(reader.integer(value)); };
+    if (key == "color")
+        log.colorCode = static_cast<uint8_t>(reader.integer(value));
+    else if (key == "flags")
+        log.pointFlags = parseFlags(reader, value);
+    else if (key == "per-record")
+        log.pointsPerRecord = u16();
+    else if (key == "header-length")
+        log.headerLength = u16();
+    else if (key == "count")
+        log.pointCount = u16();
+    else if (key == "stride")
+        log.pointStride = u16();
+    else if (key == "name-offset")
+        log.nameOffset = static_cast<uint32_t>(reader.integer(value));
+    else if (key == "first-point")
+        log.firstPointOffset = static_cast<uint32_t>(reader.integer(value));
+    else
+        reader.fail("unknown log option " + key);
+}
+
+Point parsePoint(const Reader& reader, std::istringstream& in, bool raw) {
+    std::string latitude, longitude;
+    if (!(in >> latitude >> longitude))
+        reader.fail("a point needs a latitude and a longitude");
+    Point point;
+    point.latitude = raw ? static_cast<int32_t>(reader.integer(latitude)) : semicircles(reader.real(latitude)) & ~1;
+    point.longitude = raw ? static_cast<int32_t>(reader.integer(longitude)) : semicircles(reader.real(longitude));
+    for (std::string option; in >> option;) {
+        if (option == "seg") {
+            point.latitude |= 1;
+            continue;
+        }
+        const auto equals = option.find('=');
+        if (equals == std::string::npos)
+            reader.fail("unknown point option " + option);
+        const std::string key = option.substr(0, equals);
+        const std::string value = option.substr(equals + 1);
+        if (key == "t")
+            point.time = static_cast<uint32_t>(reader.integer(value));
+        else if (key == "alt")
+            point.altitude = static_cast<float>(reader.real(value));
+        else if (key == "aux")
+            point.auxiliary = static_cast<float>(reader.real(value));
+        else
+            reader.fail("unknown point option " + key);
+    }
+    return point;
+}
+
+} // namespace
+
+std::vector<std::string> recordsFromDescription(const std::string& text) {
+    std::vector<std::string> records;
+    std::optional<TrackLog> log;
+    auto flush = [&] {
+        if (log) {
+            for (std::string& record : encodeTrackLog(*log))
+                records.push_back(std::move(record));
+            log.reset();
+        }
+    };
+
+    Reader reader;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        ++reader.lineNumber;
+        const auto hash = line.find('#');
+        if (hash != std::string::npos && line.find('"') == std::string::npos)
+            line.erase(hash);
+        std::istringstream in(line);
+        std::string statement;
+        if (!(in >> statement))
+            continue;
+        if (statement == "log") {
+            flush();
+            log.emplace();
+            log->name = reader.name(in);
+            for (std::string option; in >> option;) {
+                const auto equals = option.find('=');
+                if (equals == std::string::npos)
+                    reader.fail("unknown log option " + option);
+                parseLogOption(reader, *log, option.substr(0, equals), option.substr(equals + 1));
+            }
+        } else if (statement == "point" || statement == "raw-point") {
+            if (!log)
+                reader.fail("a point outside a log");
+            log->points.push_back(parsePoint(reader, in, statement == "raw-point"));
+        } else if (statement == "record") {
+            flush();
+            std::string record;
+            for (std::string hex; in >> hex;)
+                record.push_back(static_cast<char>(reader.integer("0x" + hex)));
+            records.push_back(record);
+        } else if (statement == "empty") {
+            flush();
+            records.push_back(std::string(2, '\0'));
+        } else {
+            reader.fail("unknown statement " + statement);
+        }
+    }
+    flush();
+    return records;
+}
+
+} // namespace pdbgen
