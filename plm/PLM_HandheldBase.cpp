@@ -72,7 +72,12 @@ int32_t HandheldBase_t::readRecordByIndex(RecordBlock_t* block) {
         return kSyncBadHandle;
     if (block->index >= found->second->recordCount())
         return kSyncBadIndex;
-    return found->second->readRecord(block->index, block->buffer, block->capacity, &block->size);
+    // The block is packed: its fields are copied, never addressed.
+    uint32_t size = 0;
+    const int32_t code = found->second->readRecord(block->index, block->buffer, block->capacity, &size);
+    if (code == kSyncOk)
+        block->size = size;
+    return code;
 }
 
 int32_t HandheldBase_t::closeDatabase(uint8_t handle) {

@@ -43,7 +43,8 @@ protected:
                 handheld.closeDatabase(handle);
                 return code;
             }
-            records.emplace_back(buffer.data(), block.size);
+            const uint32_t size = block.size;
+            records.emplace_back(buffer.data(), size);
         }
         EXPECT_EQ(handheld.closeDatabase(handle), 0);
         return 0;
