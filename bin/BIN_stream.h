@@ -92,6 +92,11 @@ public:
     }
     std::string str() const { return m_buffer.str(); }
     std::string_view view() const { return m_buffer.view(); }
+    // Bytes read so far.
+    std::size_t bytesRead() {
+        const auto at = m_buffer.pubseekoff(0, std::ios_base::cur, std::ios_base::in);
+        return at < 0 ? 0 : static_cast<std::size_t>(at);
+    }
     // Moves both the read and the write position back to the start; the content stays.
     void rewind() {
         m_buffer.pubseekpos(0, std::ios_base::in);
