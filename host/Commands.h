@@ -1,0 +1,52 @@
+#ifndef HOST_COMMANDS_H
+#define HOST_COMMANDS_H
+
+#include "DesktopLog.h"
+#include "TerminalDialog.h"
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace host {
+
+// A failure the user can act on; main prints "pathlet: <message>" and exits 1.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct HotSyncOptions {
+    std::string handheld;
+    std::string root;
+    std::string user;
+    std::optional<int32_t> syncType;
+    LogFormat logFormat = LogFormat::Text;
+    uint32_t codePage = 1252;
+};
+
+struct ConfigureOptions {
+    std::string root;
+    std::string user;
+    DialogScript script;
+};
+
+// Each returns the process's exit status.
+int runHotSync(const HotSyncOptions& options);
+int runConfigure(const ConfigureOptions& options);
+int runInfo();
+int runUsersAdd(const std::string& root, const std::string& name, std::optional<uint32_t> id,
+                std::optional<std::string> directory);
+int runUsersList(const std::string& root);
+int runDemo(const std::string& root);
+int runDump(const std::string& file, bool json, bool points, uint32_t codePage);
+
+// The conduit module's start-up: the handheld's code page becomes the text services' locale.
+void startUp(uint32_t codePage);
+
+// $PATHLET_ROOT, else ~/.local/share/pathlet.
+std::string defaultRoot();
+
+} // namespace host
+
+#endif

@@ -1,0 +1,133 @@
+// pathlet: a desktop HotSync host for the Pathlet conduit. It runs the conduit against a handheld
+// given as Palm database files and a HotSync root directory on disk.
+#include "Commands.h"
+
+#include "glo/GLO_Exception.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+namespace {
+
+std::string actionText(const std::string& text) {
+    if (text == "sync" || text == "2")
+        return "2";
+    if (text == "nothing" || text == "6")
+        return "6";
+    return "";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App cli{"pathlet: copies the track logs of a handheld to the desktop (a HotSync host for the Pathlet "
+                 "conduit)"};
+    cli.require_subcommand(1);
+    const std::string root = host::defaultRoot();
+    uint32_t codePage = 1252;
+    auto addRoot = [&](CLI::App* command, std::string& target) {
+        target = root;
+        command->add_option("--root", target, "HotSync root directory (default: $PATHLET_ROOT or ~/.local/share/pathlet)");
+    };
+    auto addCodePage = [&](CLI::App* command) {
+        command->add_option("--codepage", codePage, "Code page of the handheld's names (default 1252)")
+            ->check(CLI::PositiveNumber);
+    };
+
+    host::HotSyncOptions sync;
+    auto* hotsync = cli.add_subcommand("hotsync", "Run a HotSync of a handheld for a user");
+    hotsync->add_option("--handheld", sync.handheld, "A .pdb file, or a directory of .pdb/.prc files")->required();
+    addRoot(hotsync, sync.root);
+    hotsync->add_option("--user", sync.user, "The HotSync user's name")->required();
+    std::optional<int32_t> syncType;
+    hotsync->add_option("--sync-type", syncType, "The action (2: handheld to desktop, 6: do nothing); default: the host's");
+    std::string logFormat = "text";
+    hotsync->add_option("--log-format", logFormat, "HotSync log on standard output: text or jsonl")
+        ->check(CLI::IsMember({"text", "jsonl"}));
+    addCodePage(hotsync);
+
+    auto* users = cli.add_subcommand("users", "Manage HotSync users");
+    users->require_subcommand(1);
+    std::string usersRoot;
+    auto* add = users->add_subcommand("add", "Add a user and create their directories");
+    std::string userName;
+    std::optional<uint32_t> userId;
+    std::optional<std::string> userDir;
+    add->add_option("name", userName, "The user's name")->required();
+    add->add_option("--id", userId, "User id (default: the next free one from 1)");
+    add->add_option("--dir", userDir, "Directory name (default: derived from the name)");
+    addRoot(add, usersRoot);
+    auto* list = users->add_subcommand("list", "List the users");
+    std::string listRoot;
+    addRoot(list, listRoot);
+
+    host::ConfigureOptions configure;
+    auto* config = cli.add_subcommand("configure", "Choose the action of the next HotSync (the conduit's dialog)");
+    addRoot(config, configure.root);
+    config->add_option("--user", configure.user, "The HotSync user's name")->required();
+    std::string action;
+    config->add_option("--action", action, "sync (2) or nothing (6); asked when not given")
+        ->check(CLI::IsMember({"sync", "nothing", "2", "6"}));
+    bool makeDefault = false, noDefault = false;
+    auto* defaultFlag = config->add_flag("--default", makeDefault, "Make the choice the default");
+    config->add_flag("--no-default", noDefault, "For the next HotSync only")->excludes(defaultFlag);
+    config->add_flag("--cancel", configure.script.cancel, "Press Cancel");
+
+    auto* info = cli.add_subcommand("info", "What the conduit says about itself");
+    auto* demo = cli.add_subcommand("demo", "A whole HotSync of a sample handheld into a fresh demo root");
+    std::string demoRoot = "pathlet-demo";
+    demo->add_option("--root", demoRoot, "Demo root directory (removed and made afresh; default ./pathlet-demo)");
+
+    auto* dump = cli.add_subcommand("dump", "Show what a Tracks.tlx file holds");
+    std::string dumpFile;
+    bool json = false, points = false;
+    dump->add_option("file", dumpFile, "The record file")->required()->check(CLI::ExistingFile);
+    dump->add_flag("--json", json, "One JSON document");
+    dump->add_flag("--points", points, "Every point too");
+    addCodePage(dump);
+
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == 0)
+            return cli.exit(e); // --help
+        std::cerr << "pathlet: " << e.what() << " (see pathlet --help)\n";
+        return 2;
+    }
+    try {
+        if (hotsync->parsed()) {
+            sync.syncType = syncType;
+            sync.logFormat = logFormat == "jsonl" ? host::LogFormat::Jsonl : host::LogFormat::Text;
+            sync.codePage = codePage;
+            return host::runHotSync(sync);
+        }
+        if (add->parsed())
+            return host::runUsersAdd(usersRoot, userName, userId, userDir);
+        if (list->parsed())
+            return host::runUsersList(listRoot);
+        if (config->parsed()) {
+            if (!action.empty())
+                configure.script.action = std::stoi(actionText(action));
+            if (makeDefault || noDefault)
+                configure.script.makeDefault = makeDefault;
+            return host::runConfigure(configure);
+        }
+        if (info->parsed())
+            return host::runInfo();
+        if (demo->parsed())
+            return host::runDemo(demoRoot);
+        if (dump->parsed())
+            return host::runDump(dumpFile, json, points, codePage);
+    } catch (const host::UsageError& e) {
+        std::cerr << "pathlet: " << e.what() << "\n";
+        return 1;
+    } catch (const glo::Exception_t& e) {
+        std::cerr << "pathlet: " << e.source() << " line " << e.line() << ": " << e.what() << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "pathlet: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,34 @@
+#include "DesktopLog.h"
+#include "HotSyncRoot.h"
+#include "IniFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+TEST(HostIniFile, KeepsExactSectionNamesAndOrder) {
+    const auto path = std::filesystem::temp_directory_path() / ("pathlet_ini_" + std::to_string(::getpid()));
+    host::IniFile ini;
+    ini.set("  Odd = name ", "id", "7");
+    ini.set("B", "dir", "b");
+    ini.set("  Odd = name ", "dir", "odd");
+    ini.save(path.string());
+    const host::IniFile back = host::IniFile::load(path.string());
+    EXPECT_EQ(back.get("  Odd = name ", "dir"), "odd");
+    EXPECT_EQ(back.sections().front().first, "  Odd = name ");
+    EXPECT_FALSE(back.get("B", "id").has_value());
+    std::filesystem::remove(path);
+}
+
+TEST(HostHotSyncRoot, DirectoryNamesNeverLeaveTheRoot) {
+    EXPECT_EQ(host::directoryNameFor("Bob Smith"), "Bob_Smith");
+    EXPECT_EQ(host::directoryNameFor(".."), "user");
+    EXPECT_EQ(host::directoryNameFor("../../etc"), "_.._etc");
+    EXPECT_EQ(host::directoryNameFor("a/b\\c"), "a_b_c");
+    EXPECT_EQ(host::directoryNameFor("Caf\xE9"), "Caf_");
+}
+
+TEST(HostDesktopLog, JsonStringsAreValidForAnyByte) {
+    EXPECT_EQ(host::jsonString("a\"b\\c\nd\x01"), "\"a\\\"b\\\\c\\nd\\u0001\"");
+    EXPECT_EQ(host::jsonString("\xE9\x80\x81"), "\"\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBD\"");
+}
