@@ -48,12 +48,22 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/bench/bench_track --benchmark_counters_tabular=true
 
-fuzz: deps
+FUZZ_SECONDS ?= 600
+
+# Builds the fuzz targets with clang, seeds their corpora from the generator and runs each for
+# FUZZ_SECONDS. Crashing inputs land in build-fuzz/; keep them as regression tests under tests/.
+fuzz: build
 	$(call install_missing,$(FUZZ_PACKAGES))
 	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPATHLET_FUZZ=ON \
 	  -DPATHLET_TESTS=OFF -DPATHLET_HOST=OFF $(CMAKE_FLAGS)
 	cmake --build build-fuzz -j $(JOBS)
-	@echo "Run: ./build-fuzz/fuzz/fuzz_handheld -max_total_time=600 fuzz/corpus/handheld"
+	mkdir -p build-fuzz/corpus/handheld build-fuzz/corpus/recordfile
+	./build/pathlet-pdbgen synth --logs 2 --points 30 --per-record 7 -o build-fuzz/corpus/handheld/synth.pdb
+	./build/pathlet-pdbgen describe fuzz/seeds/mixed.txt -o build-fuzz/corpus/handheld/mixed.pdb
+	./build/pathlet demo --root build-fuzz/demo > /dev/null
+	cp build-fuzz/demo/Demo_User/Pathlet/Tracks.tlx build-fuzz/corpus/recordfile/demo.tlx
+	cd build-fuzz && ./fuzz/fuzz_handheld -max_total_time=$(FUZZ_SECONDS) -max_len=20000 corpus/handheld
+	cd build-fuzz && ./fuzz/fuzz_recordfile -max_total_time=$(FUZZ_SECONDS) -max_len=100000 corpus/recordfile
 
 format:
 	find . -path ./build\* -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | xargs clang-format -i

@@ -46,7 +46,7 @@ protected:
 
 private:
     ActionJournal_t* m_journal = nullptr;
-    uint32_t m_reserved = 0;
+    [[maybe_unused]] uint32_t m_reserved = 0;
 };
 
 } // namespace jnl

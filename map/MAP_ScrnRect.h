@@ -17,7 +17,7 @@ public:
     double bottom() const { return m_bottom; }
 
 private:
-    uint8_t m_flag = 0;
+    [[maybe_unused]] uint8_t m_flag = 0;
     double m_left, m_top, m_right, m_bottom;
 };
 

@@ -14,8 +14,6 @@ constexpr const char* kSource = "NAV_Database.cpp";
 Database_t::Database_t(const Name_t& name, uint32_t version) : m_name(name), m_version(version) {
     m_routeFlagList.reserve(1);
     m_nameFlagList.emplace_back(std::string(), uint8_t{1});
-    (void)m_firstCounter;
-    (void)m_secondCounter;
     glo::check(version >= 3, kSource, 170);
 }
 

@@ -104,8 +104,8 @@ private:
     ChangedKinds_t m_changedKinds;
     DatabaseBroadcaster_t m_broadcaster;
     std::unique_ptr<TrackReference_t> m_trackReference;
-    uint32_t m_firstCounter = 1;
-    uint32_t m_secondCounter = 1;
+    [[maybe_unused]] uint32_t m_firstCounter = 1;
+    [[maybe_unused]] uint32_t m_secondCounter = 1;
     uint32_t m_trackCounter = 1;
     Name_t m_name;
     uint32_t m_version;

@@ -30,10 +30,10 @@ protected:
     Drawing_t& operator=(const Drawing_t&) = default;
 
 private:
-    bool m_flag = false;
-    double m_scale = 2147483648.0;
-    geo::Position_t m_reference;
-    map::ScrnRect_t m_screen{0, 0, 0, 0};
+    [[maybe_unused]] bool m_flag = false;
+    [[maybe_unused]] double m_scale = 2147483648.0;
+    [[maybe_unused]] geo::Position_t m_reference;
+    [[maybe_unused]] map::ScrnRect_t m_screen{0, 0, 0, 0};
     gdi::MetaFilePtr_t m_picture;
 };
 
@@ -50,7 +50,7 @@ struct RouteLink_t {
 };
 
 // One stop of a route: its waypoint, by full identifier, and the link onwards.
-class RouteWaypoint_t {
+class RouteWaypoint_t final {
 public:
     virtual void write(bin::basic_ostream& out) const;
     // Nothing changes unless the whole stop was read; `valueA` outside 0..3 or `valueD` outside

@@ -22,7 +22,6 @@ void TrackChunk_t::append(const TrackPoint_t& point) {
 
 void TrackChunk_t::setDrawing(gdi::MetaFileHandle handle) {
     m_drawing = handle ? gdi::MetaFilePtr_t(new gdi::MetaFile_t(handle)) : gdi::MetaFilePtr_t();
-    (void)m_reserved;
 }
 
 Track_t::Track_t() {

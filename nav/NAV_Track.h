@@ -34,7 +34,7 @@ private:
     TrackSummary_t m_summary;
     gdi::MetaFilePtr_t m_drawing;
     UnitVector_t m_lastVector{}; // of the last point, so each leg converts only its new end
-    uint32_t m_reserved[2] = {0, 0};
+    [[maybe_unused]] uint32_t m_reserved[2] = {0, 0};
 };
 
 // Projection state of the drawing code; never serialised.

@@ -1,0 +1,15 @@
+// Arbitrary bytes as a Tracks.tlx file through the record file reader.
+#include "bin/file/BIN_DatabaseReader.h"
+
+#include <cstdint>
+#include <sstream>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    try {
+        nav::Database_t database(nav::Name_t(""), 3);
+        bin::readDatabase(in, database);
+    } catch (const glo::Exception_t&) {
+    }
+    return 0;
+}
