@@ -23,6 +23,7 @@ struct HotSyncOptions {
     std::optional<int32_t> syncType;
     LogFormat logFormat = LogFormat::Text;
     uint32_t codePage = 1252;
+    std::string exportFormat; // gpx or geojson: also write Tracks.gpx or Tracks.geojson
 };
 
 struct ConfigureOptions {
@@ -40,6 +41,9 @@ int runUsersAdd(const std::string& root, const std::string& name, std::optional<
 int runUsersList(const std::string& root);
 int runDemo(const std::string& root);
 int runDump(const std::string& file, bool json, bool points, uint32_t codePage);
+// format: gpx or geojson; output empty or "-" for standard output.
+int runExport(const std::string& file, const std::string& format, const std::string& output, uint32_t codePage);
+int runPlot(const std::string& file, const std::string& output, uint32_t codePage);
 
 // The conduit module's start-up: the handheld's code page becomes the text services' locale.
 void startUp(uint32_t codePage);

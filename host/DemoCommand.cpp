@@ -18,12 +18,12 @@ namespace {
 // The sample handheld: realistic walks, an active log, a log recorded in three segments, and two
 // logs of one name.
 std::vector<std::string> sampleRecords() {
-    std::vector<pdbgen::TrackLog> logs = pdbgen::syntheticLogs(3, 720, 100, 2004);
+    std::vector<pdbgen::TrackLog> logs = pdbgen::syntheticLogs(3, 720, 100, 2004, 0.04);
     logs[0].name = "Morning walk";
     logs[1].name = "Ridge traverse";
     logs[2].name = "Lake loop";
 
-    std::vector<pdbgen::TrackLog> more = pdbgen::syntheticLogs(3, 240, 60, 17);
+    std::vector<pdbgen::TrackLog> more = pdbgen::syntheticLogs(3, 240, 60, 17, 0.04);
     more[0].name = "ACTIVE LOG";
     more[1].name = "Lake loop";
     more[1].colorCode = 9;

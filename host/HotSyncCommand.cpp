@@ -89,7 +89,15 @@ int runHotSync(const HotSyncOptions& options) {
     plm::setPlatform({});
     if (!known)
         std::cerr << "pathlet: unknown user '" << options.user << "' ('pathlet users list' shows the users)\n";
-    return result == 0 ? 0 : 1;
+    if (result != 0)
+        return 1;
+    if (!options.exportFormat.empty() && syncType == kActionHandheldToDesktop) {
+        const User user = *root.user(options.user);
+        const std::string directory = options.root + "/" + user.directory + "/" + root.conduitDirectoryName("VTRK");
+        runExport(directory + "/Tracks.tlx", options.exportFormat, directory + "/Tracks." + options.exportFormat,
+                  options.codePage);
+    }
+    return 0;
 }
 
 } // namespace host

@@ -46,6 +46,8 @@ int main(int argc, char** argv) {
     hotsync->add_option("--log-format", logFormat, "HotSync log on standard output: text or jsonl")
         ->check(CLI::IsMember({"text", "jsonl"}));
     addCodePage(hotsync);
+    hotsync->add_option("--export", sync.exportFormat, "Also write Tracks.gpx or Tracks.geojson beside Tracks.tlx")
+        ->check(CLI::IsMember({"gpx", "geojson"}));
 
     auto* users = cli.add_subcommand("users", "Manage HotSync users");
     users->require_subcommand(1);
@@ -87,6 +89,21 @@ int main(int argc, char** argv) {
     dump->add_flag("--points", points, "Every point too");
     addCodePage(dump);
 
+    auto* exportCommand = cli.add_subcommand("export", "Convert a Tracks.tlx file to GPX 1.1 or GeoJSON");
+    std::string exportFile, exportFormat, exportOutput;
+    exportCommand->add_option("file", exportFile, "The record file")->required()->check(CLI::ExistingFile);
+    exportCommand->add_option("--format", exportFormat, "gpx or geojson")
+        ->required()
+        ->check(CLI::IsMember({"gpx", "geojson"}));
+    exportCommand->add_option("-o,--output", exportOutput, "Output file (default: standard output)");
+    addCodePage(exportCommand);
+
+    auto* plot = cli.add_subcommand("plot", "Draw the tracks of a Tracks.tlx file as an SVG map");
+    std::string plotFile, plotOutput;
+    plot->add_option("file", plotFile, "The record file")->required()->check(CLI::ExistingFile);
+    plot->add_option("-o,--output", plotOutput, "The SVG file (default: standard output)");
+    addCodePage(plot);
+
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -119,6 +136,10 @@ int main(int argc, char** argv) {
             return host::runDemo(demoRoot);
         if (dump->parsed())
             return host::runDump(dumpFile, json, points, codePage);
+        if (exportCommand->parsed())
+            return host::runExport(exportFile, exportFormat, exportOutput, codePage);
+        if (plot->parsed())
+            return host::runPlot(plotFile, plotOutput, codePage);
     } catch (const host::UsageError& e) {
         std::cerr << "pathlet: " << e.what() << "\n";
         return 1;

@@ -96,7 +96,7 @@ std::vector<std::string> encodeTrackLog(const TrackLog& log) {
     return records;
 }
 
-std::vector<TrackLog> syntheticLogs(int logs, int points, uint16_t pointsPerRecord, uint32_t seed) {
+std::vector<TrackLog> syntheticLogs(int logs, int points, uint16_t pointsPerRecord, uint32_t seed, double spread) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::vector<TrackLog> result;
@@ -106,8 +106,8 @@ std::vector<TrackLog> syntheticLogs(int logs, int points, uint16_t pointsPerReco
         log.colorCode = static_cast<uint8_t>(l % 16);
         log.pointFlags = 0x03;
         log.pointsPerRecord = pointsPerRecord;
-        double latitude = 46.0 + 2.0 * unit(random);
-        double longitude = 7.0 + 3.0 * unit(random);
+        double latitude = 46.0 + spread * unit(random);
+        double longitude = 7.0 + 1.5 * spread * unit(random);
         double heading = 360.0 * unit(random);
         double altitude = 400.0 + 1500.0 * unit(random);
         uint32_t time = 1000000000u + static_cast<uint32_t>(l) * 86400u;

@@ -44,8 +44,10 @@ uint16_t pointSize(uint8_t pointFlags);
 int32_t semicircles(double degrees);
 
 // Realistic walks: `logs` logs of `points` points with times and altitudes, deterministic for
-// a seed. Points move a few metres at a time, with pauses and a slowly varying altitude.
-std::vector<TrackLog> syntheticLogs(int logs, int points, uint16_t pointsPerRecord, uint32_t seed);
+// a seed. Points move a few metres at a time, with pauses and a slowly varying altitude; the
+// walks start within `spread` degrees of each other.
+std::vector<TrackLog> syntheticLogs(int logs, int points, uint16_t pointsPerRecord, uint32_t seed,
+                                    double spread = 2.0);
 
 } // namespace pdbgen
 

@@ -1,0 +1,22 @@
+#ifndef HOST_UTF8TEXT_H
+#define HOST_UTF8TEXT_H
+
+#include <cstdint>
+#include <string>
+
+namespace host {
+
+// Names are bytes in the handheld's code page; GPX, GeoJSON and SVG are UTF-8. Converts with the
+// C library's iconv; a byte sequence that cannot be converted becomes U+FFFD, and control
+// characters that XML cannot hold become U+FFFD too, so any name gives a valid document.
+std::string toUtf8(const std::string& text, uint32_t codePage);
+
+// Escapes &, <, >, " and ' for XML text and attribute values (the input is UTF-8).
+std::string xmlEscape(const std::string& utf8);
+
+// A JSON string literal of UTF-8 text.
+std::string jsonUtf8(const std::string& utf8);
+
+} // namespace host
+
+#endif
