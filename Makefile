@@ -2,7 +2,7 @@
 # Debian 12 machine (as root) and work offline when the packages are already there.
 
 PACKAGES := cmake ninja-build g++ make libgtest-dev libgmock-dev libcli11-dev tzdata python3 python3-gpxpy libxml2-utils
-BENCH_PACKAGES := libbenchmark-dev time
+BENCH_PACKAGES := libbenchmark-dev time bc
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
@@ -44,9 +44,10 @@ demo: build
 
 bench: deps
 	$(call install_missing,$(BENCH_PACKAGES))
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPATHLET_BENCH=ON -DPATHLET_TESTS=OFF $(CMAKE_FLAGS)
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPATHLET_BENCH=ON -DPATHLET_TESTS=OFF -DPATHLET_HOST=ON $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/bench/bench_track --benchmark_counters_tabular=true
+	bench/hotsync_bench.sh build-bench
 
 FUZZ_SECONDS ?= 600
 

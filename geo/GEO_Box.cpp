@@ -104,55 +104,69 @@ glo::Optional_t<double> Box_t::altitudeExtent() const {
     return {};
 }
 
+namespace {
+
+// Whether the span from west eastward to east holds x (both edges included).
+bool spanContains(int32_t west, int32_t east, int32_t x) {
+    return longitudeDelta(x, west) < longitudeDelta(x, east) || x == east;
+}
+
+} // namespace
+
+// Works on the raw edges: appending a track point unites boxes twice, so this is on the hot path.
 Box_t Box_t::unite(const Box_t& a, const Box_t& b) {
-    if (a.empty())
+    if (a.m_empty)
         return b;
-    if (b.empty())
+    if (b.m_empty)
         return a;
-    const int32_t north = b.north() > a.north() ? b.north() : a.north();
-    const int32_t south = b.south() < a.south() ? b.south() : a.south();
+    const int32_t aNorth = a.m_northEast.latitude(), aSouth = a.m_southWest.latitude();
+    const int32_t aEast = a.m_northEast.longitude(), aWest = a.m_southWest.longitude();
+    const int32_t bNorth = b.m_northEast.latitude(), bSouth = b.m_southWest.latitude();
+    const int32_t bEast = b.m_northEast.longitude(), bWest = b.m_southWest.longitude();
+    const int32_t north = bNorth > aNorth ? bNorth : aNorth;
+    const int32_t south = bSouth < aSouth ? bSouth : aSouth;
 
     int32_t east = 0;
     int32_t west = 0;
-    const bool eachCoversOther = a.containsLongitude(b.east()) && a.containsLongitude(b.west()) &&
-                                 b.containsLongitude(a.east()) && b.containsLongitude(a.west());
-    if (eachCoversOther) {
-        if (a.west() == a.east() && b.west() == a.east() && b.east() == a.east()) {
-            east = west = a.east();
-        } else if (a.west() == b.west() && a.east() == b.east()) {
-            east = a.east();
-            west = a.west();
+    const bool aHoldsB = spanContains(aWest, aEast, bEast) && spanContains(aWest, aEast, bWest);
+    const bool bHoldsA = spanContains(bWest, bEast, aEast) && spanContains(bWest, bEast, aWest);
+    if (aHoldsB && bHoldsA) {
+        if (aWest == aEast && bWest == aEast && bEast == aEast) {
+            east = west = aEast;
+        } else if (aWest == bWest && aEast == bEast) {
+            east = aEast;
+            west = aWest;
         } else {
             east = kGlobeEast;
             west = kGlobeWest;
         }
-    } else if (a.overlapsLongitude(b)) {
-        const uint32_t spanA = a.longitudeSpan();
-        west = longitudeDelta(a.east(), b.west()) > spanA ? b.west() : a.west();
-        east = longitudeDelta(b.east(), a.west()) > spanA ? b.east() : a.east();
-    } else if (longitudeDelta(b.west(), a.east()) < longitudeDelta(a.west(), b.east())) {
-        west = a.west();
-        east = b.east();
+    } else if (spanContains(aWest, aEast, bEast) || spanContains(aWest, aEast, bWest) ||
+               spanContains(bWest, bEast, aEast) || spanContains(bWest, bEast, aWest)) {
+        const uint32_t spanA = longitudeDelta(aEast, aWest);
+        west = longitudeDelta(aEast, bWest) > spanA ? bWest : aWest;
+        east = longitudeDelta(bEast, aWest) > spanA ? bEast : aEast;
+    } else if (longitudeDelta(bWest, aEast) < longitudeDelta(aWest, bEast)) {
+        west = aWest;
+        east = bEast;
     } else {
-        west = b.west();
-        east = a.east();
+        west = bWest;
+        east = aEast;
     }
 
-    glo::Optional_t<double> top;
-    glo::Optional_t<double> bottom;
-    const bool extentA = a.altitudeExtent().present();
-    const bool extentB = b.altitudeExtent().present();
-    if (extentA && extentB) {
-        top = b.top().get() > a.top().get() ? b.top() : a.top();
-        bottom = b.bottom().get() < a.bottom().get() ? b.bottom() : a.bottom();
-    } else if (extentA) {
-        top = a.top();
-        bottom = a.bottom();
-    } else if (extentB) {
-        top = b.top();
-        bottom = b.bottom();
-    }
-    return Box_t(north, south, east, west, top, bottom);
+    const glo::Optional_t<double>& aTop = a.m_northEast.altitude();
+    const glo::Optional_t<double>& aBottom = a.m_southWest.altitude();
+    const glo::Optional_t<double>& bTop = b.m_northEast.altitude();
+    const glo::Optional_t<double>& bBottom = b.m_southWest.altitude();
+    const bool extentA = aTop.present() && aBottom.present();
+    const bool extentB = bTop.present() && bBottom.present();
+    if (extentA && extentB)
+        return Box_t(north, south, east, west, bTop.get() > aTop.get() ? bTop : aTop,
+                     bBottom.get() < aBottom.get() ? bBottom : aBottom);
+    if (extentA)
+        return Box_t(north, south, east, west, aTop, aBottom);
+    if (extentB)
+        return Box_t(north, south, east, west, bTop, bBottom);
+    return Box_t(north, south, east, west);
 }
 
 } // namespace geo

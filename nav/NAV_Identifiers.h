@@ -9,7 +9,8 @@
 
 namespace nav {
 
-// A track's identifier: its name. Serialises as the name alone.
+// A track's identifier: its name. Serialises as the name alone. Identifiers move without
+// throwing, so that containers of decoded tracks move them instead of copying their points.
 class TrackId_t : public Key_t, public Name_t {
 public:
     TrackId_t() = default;

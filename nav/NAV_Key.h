@@ -16,6 +16,8 @@ protected:
     Key_t() = default;
     Key_t(const Key_t&) = default;
     Key_t& operator=(const Key_t&) = default;
+    Key_t(Key_t&&) noexcept = default;
+    Key_t& operator=(Key_t&&) noexcept = default;
 };
 
 } // namespace nav

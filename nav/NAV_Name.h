@@ -17,6 +17,8 @@ public:
     virtual ~Name_t() = default;
     Name_t(const Name_t&) = default;
     Name_t& operator=(const Name_t&) = default;
+    Name_t(Name_t&&) noexcept = default;
+    Name_t& operator=(Name_t&&) noexcept = default;
 
     const std::string& str() const { return m_text; }
     void setText(const std::string& text) { m_text = trimmed(text); }

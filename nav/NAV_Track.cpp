@@ -10,10 +10,10 @@ bool NullFilter_t::addPoint(Track_t& track, const TrackPoint_t& point) {
 void TrackChunk_t::append(const TrackPoint_t& point) {
     const UnitVector_t vector = UnitVector_t::of(point.position);
     if (m_points.empty()) {
-        m_summary += legSummary(point, point, vector, vector);
+        m_summary.addLeg(point, point, vector, vector);
         m_points.reserve(kCapacity);
     } else {
-        m_summary += legSummary(m_points.back(), point, m_lastVector, vector);
+        m_summary.addLeg(m_points.back(), point, m_lastVector, vector);
     }
     m_drawing.reset();
     m_points.push_back(point);

@@ -53,23 +53,35 @@ double legDistance(const UnitVector_t& a, const UnitVector_t& b) {
     return (sigma + correction) * kEquatorialRadius;
 }
 
-TrackSummary_t legSummary(const TrackPoint_t& a, const TrackPoint_t& b, const UnitVector_t& va,
-                          const UnitVector_t& vb) {
-    TrackSummary_t leg;
-    leg.box = geo::Box_t(a.position, b.position);
-    leg.distance = legDistance(va, vb);
-    leg.pointCount = 1;
-    if (a.time.present() && b.time.present())
-        leg.duration = std::fabs(glo::Time_t::difference(a.time.get(), b.time.get()));
-    leg.firstPoint = a;
-    leg.lastPoint = b;
+void TrackSummary_t::addLeg(const TrackPoint_t& a, const TrackPoint_t& b, const UnitVector_t& va,
+                            const UnitVector_t& vb) {
+    box = geo::Box_t::unite(box, geo::Box_t(a.position, b.position));
+    distance += legDistance(va, vb);
+    pointCount += 1;
     const double latA = a.position.latitude();
     const double lonA = a.position.longitude();
     const double latB = b.position.latitude();
     const double lonB = b.position.longitude();
-    leg.areaSum = lonA * latB - lonB * latA;
-    leg.minLatitude = a.position.latitude() < b.position.latitude() ? a.position.latitude() : b.position.latitude();
-    leg.maxLatitude = a.position.latitude() > b.position.latitude() ? a.position.latitude() : b.position.latitude();
+    areaSum += lonA * latB - lonB * latA;
+    if (a.time.present() && b.time.present()) {
+        const double leg = std::fabs(glo::Time_t::difference(a.time.get(), b.time.get()));
+        duration = duration.present() ? duration.get() + leg : leg;
+    }
+    const int32_t low = a.position.latitude() < b.position.latitude() ? a.position.latitude() : b.position.latitude();
+    const int32_t high = a.position.latitude() > b.position.latitude() ? a.position.latitude() : b.position.latitude();
+    if (low < minLatitude)
+        minLatitude = low;
+    if (high > maxLatitude)
+        maxLatitude = high;
+    if (!firstPoint.present())
+        firstPoint = a;
+    lastPoint = b;
+}
+
+TrackSummary_t legSummary(const TrackPoint_t& a, const TrackPoint_t& b, const UnitVector_t& va,
+                          const UnitVector_t& vb) {
+    TrackSummary_t leg;
+    leg.addLeg(a, b, va, vb);
     return leg;
 }
 

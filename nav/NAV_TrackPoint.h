@@ -17,6 +17,12 @@ struct TrackPoint_t {
     glo::Optional_t<double> auxiliary;   // the handheld's third per-point value, carried unchanged
 };
 
+// A point on the unit sphere, the form in which leg distances are computed.
+struct UnitVector_t {
+    double x, y, z;
+    static UnitVector_t of(const geo::Position_t& position);
+};
+
 // Running statistics of a track or of one chunk of it. Distances in metres, durations in
 // seconds, latitudes in semicircles; `areaSum` is the shoelace sum in raw position units.
 struct TrackSummary_t {
@@ -32,12 +38,10 @@ struct TrackSummary_t {
 
     // Adds the statistics of the points that follow (this += later).
     TrackSummary_t& operator+=(const TrackSummary_t& later);
-};
 
-// A point on the unit sphere, the form in which leg distances are computed.
-struct UnitVector_t {
-    double x, y, z;
-    static UnitVector_t of(const geo::Position_t& position);
+    // The same as += legSummary(a, b, va, vb), without building the leg's summary first.
+    void addLeg(const TrackPoint_t& a, const TrackPoint_t& b, const UnitVector_t& va,
+                const UnitVector_t& vb);
 };
 
 // Great-circle distance in metres on the reference ellipsoid's equatorial radius, with the

@@ -279,3 +279,15 @@ TEST_F(PalmDatabase, AnEmptyDatabaseStillEndsTheTransaction) {
     EXPECT_EQ(handheld.openDatabases(), 0);
 }
 
+
+TEST_F(PalmDatabase, TheLargestHandheldEndsInsteadOfWrappingItsRecordIndex) {
+    // Log A fills records 0..65533 with one point each; log B starts in the last record, 65534,
+    // and needs a record 65535 that a 16-bit count cannot hold.
+    pdbgen::TrackLog a = simpleLog("A", 65534, 1);
+    pdbgen::TrackLog b = simpleLog("B", 2, 1);
+    std::vector<std::string> records = recordsOf({a, b});
+    records.pop_back();
+    ASSERT_EQ(records.size(), 65535u);
+    setTrackDb(records);
+    EXPECT_EQ(names(decode()), (std::vector<std::string>{"A:65534", "B:1"}));
+}

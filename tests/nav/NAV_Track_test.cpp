@@ -178,3 +178,8 @@ TEST(NavTrack, AppendingForgetsTheChunksPicture) {
     track.appendPoint(point(5, 5));
     EXPECT_FALSE(track.chunks()[0].drawing());
 }
+
+TEST(NavTrack, DecodedTracksMoveRatherThanCopy) {
+    static_assert(std::is_nothrow_move_constructible_v<std::pair<nav::TrackId_t, nav::Track_t>>);
+    SUCCEED();
+}
