@@ -1,3 +1,4 @@
+#include "nav/NAV_Identifiers.h"
 #include "nav/NAV_Track.h"
 
 #include "TestSupport.h"
