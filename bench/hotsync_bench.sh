@@ -54,7 +54,8 @@ echo "Time per point:"
 for logs in 50 100 200 400; do
     handheld "$logs"
     : > "$work/size.times"
-    for _ in 1 2 3; do
+    hotsync "$logs" # warm the page cache
+    for _ in $(seq "$runs"); do
         start=$(now); hotsync "$logs"; end=$(now)
         echo "$end - $start" | bc -l >> "$work/size.times"
     done

@@ -40,8 +40,12 @@ double legDistance(const UnitVector_t& a, const UnitVector_t& b) {
     const double cx = a.y * b.z - a.z * b.y;
     const double cy = a.z * b.x - a.x * b.z;
     const double cz = a.x * b.y - a.y * b.x;
-    const double sigma = std::atan2(std::sqrt(cx * cx + cy * cy + cz * cz), a.x * b.x + a.y * b.y + a.z * b.z);
-    const double sinSigma = std::sin(sigma);
+    const double cross = std::sqrt(cx * cx + cy * cy + cz * cz);
+    const double dot = a.x * b.x + a.y * b.y + a.z * b.z;
+    const double sigma = std::atan2(cross, dot);
+    // sin(atan2(y, x)) is y / hypot(x, y): no second trigonometric call per leg.
+    const double hypot = std::sqrt(cross * cross + dot * dot);
+    const double sinSigma = hypot > 0 ? cross / hypot : 0.0;
     double correction = 0.0;
     // Short legs (and legs near the antipode, where 1 + cos sigma vanishes) need no correction.
     if (sinSigma > kShortLegSine) {

@@ -120,3 +120,28 @@ TEST(GeoBox, UnionTakesLatitudesAndAltitudes) {
     EXPECT_EQ(Box_t::unite(Box_t(), b), b);
     EXPECT_EQ(Box_t::unite(a, Box_t()), a);
 }
+
+TEST(GeoBox, UnitingABoxThatAddsNothingGivesTheSameBox) {
+    // west    east    inner west  inner east
+    const struct {
+        int32_t w, e, iw, ie;
+    } cases[] = {
+        {0, 100, 10, 90},
+        {kTop - 50, kBottom + 50, kTop - 10, kBottom + 10}, // across the antimeridian
+        {-20, 20, -20, 20},
+        {5, 5, 5, 5},
+    };
+    for (const auto& c : cases) {
+        const Box_t outer(Position_t(40, c.e, 9.0), Position_t(-40, c.w, 1.0));
+        const Box_t inner(Position_t(30, c.ie, 8.0), Position_t(-30, c.iw, 2.0));
+        EXPECT_EQ(Box_t::unite(outer, inner), outer) << c.w;
+        const Box_t higher(Position_t(30, c.ie, 10.0), Position_t(-30, c.iw, 2.0));
+        EXPECT_EQ(Box_t::unite(outer, higher).top().get(), 10.0);
+        const Box_t wider(Position_t(30, c.ie + 200, 8.0), Position_t(-30, c.iw, 2.0));
+        EXPECT_NE(Box_t::unite(outer, wider).east(), outer.east());
+    }
+    // A box that holds the other the long way round the globe gives the whole globe, not a.
+    const Box_t a = span(0, kBottom);
+    const Box_t b = span(kBottom, 0);
+    EXPECT_EQ(Box_t::unite(a, b).longitudeSpan(), 0xFFFFFFFFu);
+}
