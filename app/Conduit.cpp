@@ -64,7 +64,9 @@ void runHotSync(const void* syncProperties) {
 }
 
 // Unregisters after a failure; the result does not matter then.
-void abandon(uint32_t conduitHandle) { plm::syncManager().unregisterConduit(conduitHandle); }
+void abandon(uint32_t conduitHandle) {
+    plm::syncManager().unregisterConduit(conduitHandle);
+}
 
 void copyName(char* buffer, std::size_t length) {
     std::memset(buffer, 0, length);
@@ -110,9 +112,12 @@ PATHLET_EXPORT int32_t GetConduitName(char* buffer, uint16_t length) {
     return 0;
 }
 
-PATHLET_EXPORT uint32_t GetConduitVersion() { return static_cast<uint32_t>(glo::InterfaceVersion); }
+PATHLET_EXPORT uint32_t GetConduitVersion() {
+    return static_cast<uint32_t>(glo::InterfaceVersion);
+}
 
-PATHLET_EXPORT int32_t GetConduitInfo(int32_t kind, const void* request, void* output, const uint32_t* outputSize) {
+PATHLET_EXPORT int32_t GetConduitInfo(int32_t kind, const void* request, void* output,
+                                      const uint32_t* outputSize) {
     if (!output)
         return kErrNoOutput;
     if (!outputSize)
@@ -142,4 +147,6 @@ PATHLET_EXPORT int32_t GetConduitInfo(int32_t kind, const void* request, void* o
     }
 }
 
-PATHLET_EXPORT int32_t ConfigureConduit(void*) { return 0; }
+PATHLET_EXPORT int32_t ConfigureConduit(void*) {
+    return 0;
+}

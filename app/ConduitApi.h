@@ -31,7 +31,8 @@ PATHLET_EXPORT int32_t GetConduitName(char* buffer, uint16_t length);
 PATHLET_EXPORT uint32_t GetConduitVersion();
 // Kind 0: the name (request record: u32 1, u32 80); kind 1: the framework version; kind 2: the
 // default action. The output size is read, never written.
-PATHLET_EXPORT int32_t GetConduitInfo(int32_t kind, const void* request, void* output, const uint32_t* outputSize);
+PATHLET_EXPORT int32_t GetConduitInfo(int32_t kind, const void* request, void* output,
+                                      const uint32_t* outputSize);
 // Does nothing.
 PATHLET_EXPORT int32_t ConfigureConduit(void* preferences);
 // Shows the configuration dialog over the host's 352-byte configuration record: u32 version 1 at

@@ -10,7 +10,9 @@ namespace {
 DialogPresenter g_presenter = nullptr;
 } // namespace
 
-void setDialogPresenter(DialogPresenter presenter) { g_presenter = presenter; }
+void setDialogPresenter(DialogPresenter presenter) {
+    g_presenter = presenter;
+}
 
 void ConfigDialog_t::onInitDialog(DialogControls_t& controls) {
     if (m_action == kActionDoNothing)
@@ -74,7 +76,8 @@ PATHLET_EXPORT int32_t CfgConduit(int32_t kind, void* record, const uint32_t* re
         app::ConfigDialog_t dialog(readWord(record, kCurrentActionOffset));
         if (dialog.doModal()) {
             writeWord(record, kChosenActionOffset, dialog.action());
-            writeWord(record, kPreferenceOffset, dialog.makeDefault() ? kPreferenceDefault : kPreferenceNextOnly);
+            writeWord(record, kPreferenceOffset,
+                      dialog.makeDefault() ? kPreferenceDefault : kPreferenceNextOnly);
         }
     } catch (...) {
         return -1;

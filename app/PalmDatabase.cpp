@@ -136,7 +136,9 @@ PalmDatabase_t::PalmDatabase_t() {
     }
 }
 
-PalmDatabase_t::~PalmDatabase_t() { plm::syncManager().closeDatabase(m_handle); }
+PalmDatabase_t::~PalmDatabase_t() {
+    plm::syncManager().closeDatabase(m_handle);
+}
 
 PalmDatabase_t::Record_t PalmDatabase_t::readRecord(uint16_t index, bool firstOfLog) {
     // One buffer serves every read: nothing past a record's size is looked at, except the first

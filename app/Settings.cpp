@@ -20,7 +20,9 @@ std::map<uint32_t, std::string>& pathCache() {
 }
 
 // The text a host call left in a buffer, never beyond the buffer.
-std::string textOf(const char* buffer) { return std::string(buffer, strnlen(buffer, plm::kPathBufferSize)); }
+std::string textOf(const char* buffer) {
+    return std::string(buffer, strnlen(buffer, plm::kPathBufferSize));
+}
 
 } // namespace
 

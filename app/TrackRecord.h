@@ -29,10 +29,14 @@ struct TrackRecordHeader_t {
 enum PointFlag : uint8_t { kPointHasTime = 0x01, kPointHasAltitude = 0x02, kPointHasAuxiliary = 0x04 };
 
 // Point times with these values mean "no time".
-constexpr bool isAbsentTime(uint32_t value) { return value == 0 || value == 0x7FFFFFFF || value == 0xFFFFFFFF; }
+constexpr bool isAbsentTime(uint32_t value) {
+    return value == 0 || value == 0x7FFFFFFF || value == 0xFFFFFFFF;
+}
 
 // Bit 0 of a point's latitude marks the first point of a new segment.
-constexpr bool startsSegment(int32_t latitude) { return (latitude & 1) != 0; }
+constexpr bool startsSegment(int32_t latitude) {
+    return (latitude & 1) != 0;
+}
 
 } // namespace app
 

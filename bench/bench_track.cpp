@@ -35,9 +35,9 @@ void appendPoints(benchmark::State& state) {
         benchmark::DoNotOptimize(track.summary().distance);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
-    state.counters["ns_per_point"] = benchmark::Counter(
-        static_cast<double>(state.iterations() * state.range(0)),
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_point"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * state.range(0)),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 } // namespace

@@ -26,11 +26,15 @@ inline void storeDouble(unsigned char* out, double v) {
     storeU64(out, bits);
 }
 
-inline uint16_t loadU16(const unsigned char* in) { return static_cast<uint16_t>(in[0] | (in[1] << 8)); }
+inline uint16_t loadU16(const unsigned char* in) {
+    return static_cast<uint16_t>(in[0] | (in[1] << 8));
+}
 inline uint32_t loadU32(const unsigned char* in) {
     return uint32_t{in[0]} | (uint32_t{in[1]} << 8) | (uint32_t{in[2]} << 16) | (uint32_t{in[3]} << 24);
 }
-inline int32_t loadI32(const unsigned char* in) { return static_cast<int32_t>(loadU32(in)); }
+inline int32_t loadI32(const unsigned char* in) {
+    return static_cast<int32_t>(loadU32(in));
+}
 inline uint64_t loadU64(const unsigned char* in) {
     return uint64_t{loadU32(in)} | (uint64_t{loadU32(in + 4)} << 32);
 }

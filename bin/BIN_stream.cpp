@@ -25,7 +25,8 @@ void basic_ostream::put(const char* data, std::size_t count) {
         return;
     bool refused = false;
     try {
-        refused = rdbuf()->sputn(data, static_cast<std::streamsize>(count)) != static_cast<std::streamsize>(count);
+        refused =
+            rdbuf()->sputn(data, static_cast<std::streamsize>(count)) != static_cast<std::streamsize>(count);
     } catch (...) {
         badFromException(*this);
         return;

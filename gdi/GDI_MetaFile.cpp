@@ -5,12 +5,16 @@
 namespace gdi {
 
 namespace {
-bool deleteNothing(MetaFileHandle) { return true; }
+bool deleteNothing(MetaFileHandle) {
+    return true;
+}
 DeleteMetaFileFn g_delete = &deleteNothing;
 int g_failedDeletions = 0;
 } // namespace
 
-void setDeleteMetaFile(DeleteMetaFileFn deleter) { g_delete = deleter ? deleter : &deleteNothing; }
+void setDeleteMetaFile(DeleteMetaFileFn deleter) {
+    g_delete = deleter ? deleter : &deleteNothing;
+}
 
 MetaFile_t::MetaFile_t(MetaFileHandle handle) : m_handle(handle) {
     glo::check(handle != nullptr, "GDI_MetaFile.cpp", 33);
@@ -21,6 +25,8 @@ MetaFile_t::~MetaFile_t() {
         ++g_failedDeletions;
 }
 
-int MetaFile_t::failedDeletions() { return g_failedDeletions; }
+int MetaFile_t::failedDeletions() {
+    return g_failedDeletions;
+}
 
 } // namespace gdi

@@ -87,8 +87,8 @@ bool Box_t::containsLongitude(int32_t longitude) const {
 bool Box_t::overlapsLongitude(const Box_t& other) const {
     if (m_empty || other.m_empty)
         return false;
-    return containsLongitude(other.east()) || containsLongitude(other.west()) || other.containsLongitude(east()) ||
-           other.containsLongitude(west());
+    return containsLongitude(other.east()) || containsLongitude(other.west()) ||
+           other.containsLongitude(east()) || other.containsLongitude(west());
 }
 
 uint32_t Box_t::longitudeSpan() const {

@@ -28,7 +28,9 @@ public:
     void setLongitude(int32_t longitude) { m_longitude = longitude; }
     void setAltitude(const glo::Optional_t<double>& altitude) { m_altitude = altitude; }
 
-    static bool validLatitude(int32_t latitude) { return latitude >= kMinLatitude && latitude <= kMaxLatitude; }
+    static bool validLatitude(int32_t latitude) {
+        return latitude >= kMinLatitude && latitude <= kMaxLatitude;
+    }
 
     friend bool operator==(const Position_t& a, const Position_t& b) {
         return a.m_latitude == b.m_latitude && a.m_longitude == b.m_longitude && a.m_altitude == b.m_altitude;

@@ -27,7 +27,9 @@ const CodePage_t* CodePage_t::find(uint32_t number) {
     return nullptr;
 }
 
-const CodePage_t& CodePage_t::current() { return *g_current; }
+const CodePage_t& CodePage_t::current() {
+    return *g_current;
+}
 
 bool CodePage_t::setCurrent(uint32_t number) {
     const CodePage_t* page = find(number);
@@ -38,7 +40,8 @@ bool CodePage_t::setCurrent(uint32_t number) {
 }
 
 bool CodePage_t::isLead(unsigned char c) const {
-    return isDoubleByte() && ((c >= m_leadFirst && c <= m_leadLast) || (c >= m_leadFirst2 && c <= m_leadLast2));
+    return isDoubleByte() &&
+           ((c >= m_leadFirst && c <= m_leadLast) || (c >= m_leadFirst2 && c <= m_leadLast2));
 }
 
 bool CodePage_t::isTrail(unsigned char c) const {
@@ -62,11 +65,16 @@ char CodePage_t::toUpper(char c) const {
         return c;
     // Windows-1252: the accented small letters, and the three pairs outside the Latin-1 block.
     switch (u) {
-    case 0x9A: return static_cast<char>(0x8A); // s caron
-    case 0x9C: return static_cast<char>(0x8C); // oe
-    case 0x9E: return static_cast<char>(0x8E); // z caron
-    case 0xFF: return static_cast<char>(0x9F); // y diaeresis
-    default: break;
+    case 0x9A:
+        return static_cast<char>(0x8A); // s caron
+    case 0x9C:
+        return static_cast<char>(0x8C); // oe
+    case 0x9E:
+        return static_cast<char>(0x8E); // z caron
+    case 0xFF:
+        return static_cast<char>(0x9F); // y diaeresis
+    default:
+        break;
     }
     if (u >= 0xE0 && u <= 0xFE && u != 0xF7)
         return static_cast<char>(u - 0x20);

@@ -13,6 +13,8 @@ static_assert(sizeof(PATHLET_BUILD_DATE) == 12, "the build date has the form 'Ja
 static_assert(sizeof(PATHLET_BUILD_TIME) == 9, "the build time has the form '13:19:22'");
 } // namespace
 
-const BuildStamp_t& buildStamp() { return kStamp; }
+const BuildStamp_t& buildStamp() {
+    return kStamp;
+}
 
 } // namespace glo

@@ -12,7 +12,9 @@ namespace {
 constexpr const char* kSource = "GLO_Time.cpp";
 constexpr int64_t kLatest = 2147483647;
 
-int64_t systemClock() { return static_cast<int64_t>(std::time(nullptr)); }
+int64_t systemClock() {
+    return static_cast<int64_t>(std::time(nullptr));
+}
 
 Time_t::Clock g_clock = &systemClock;
 
@@ -42,8 +44,8 @@ Time_t::Time_t(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint1
     const double rounded = std::round(static_cast<double>(second) - zoneOffset);
     if (std::fabs(rounded) > 1e12)
         throw OutOfRange_t(kSource, 62);
-    const int64_t total = daysFromCivil(year + carry, monthIndex - carry * 12 + 1, day) * 86400 + int64_t{hour} * 3600 + int64_t{minute} * 60 +
-                          static_cast<int64_t>(rounded);
+    const int64_t total = daysFromCivil(year + carry, monthIndex - carry * 12 + 1, day) * 86400 +
+                          int64_t{hour} * 3600 + int64_t{minute} * 60 + static_cast<int64_t>(rounded);
     if (total < 0 || total > kLatest)
         throw OutOfRange_t(kSource, 62);
     m_seconds = static_cast<int32_t>(total);
@@ -56,7 +58,9 @@ Time_t Time_t::now() {
     return Time_t(static_cast<int32_t>(seconds));
 }
 
-void Time_t::setClock(Clock clock) { g_clock = clock ? clock : &systemClock; }
+void Time_t::setClock(Clock clock) {
+    g_clock = clock ? clock : &systemClock;
+}
 
 double Time_t::standardUtcOffset() {
     const std::time_t t = std::time(nullptr);
@@ -87,7 +91,8 @@ void Time_t::addSeconds(double seconds) {
     if (low < 0)
         low += 4294967296.0;
     const auto amount = static_cast<int32_t>(static_cast<uint32_t>(low));
-    const auto wrapped = static_cast<int32_t>(static_cast<uint32_t>(m_seconds) + static_cast<uint32_t>(amount));
+    const auto wrapped =
+        static_cast<int32_t>(static_cast<uint32_t>(m_seconds) + static_cast<uint32_t>(amount));
     if (wrapped < 0)
         throw OutOfRange_t(kSource, 130);
     const int64_t sum = int64_t{m_seconds} + amount;

@@ -42,7 +42,8 @@ int runUsersList(const std::string& root);
 int runDemo(const std::string& root);
 int runDump(const std::string& file, bool json, bool points, uint32_t codePage);
 // format: gpx or geojson; output empty or "-" for standard output.
-int runExport(const std::string& file, const std::string& format, const std::string& output, uint32_t codePage);
+int runExport(const std::string& file, const std::string& format, const std::string& output,
+              uint32_t codePage);
 int runPlot(const std::string& file, const std::string& output, uint32_t codePage);
 
 // The conduit module's start-up: the handheld's code page becomes the text services' locale.

@@ -23,7 +23,8 @@ void printPointsText(const nav::Track_t& track) {
     track.forEachPoint([&](const nav::TrackPoint_t& p) {
         std::cout << "    " << std::setw(6) << index++ << "  " << std::fixed << std::setprecision(7)
                   << degrees(p.position.latitude()) << " " << degrees(p.position.longitude());
-        std::cout << "  alt " << (p.position.altitude().present() ? number(p.position.altitude().get(), 10) : "-");
+        std::cout << "  alt "
+                  << (p.position.altitude().present() ? number(p.position.altitude().get(), 10) : "-");
         std::cout << "  " << (p.time.present() ? isoTime(p.time.get()) : "-");
         std::cout << "  aux " << (p.auxiliary.present() ? number(p.auxiliary.get(), 10) : "-") << "\n";
     });
@@ -44,16 +45,17 @@ std::string pointJson(const nav::TrackPoint_t& p) {
 }
 
 void printJson(const bin::FileInfo_t& info, const nav::Database_t& database, bool points) {
-    std::cout << "{\"format_version\": " << info.formatVersion << ", \"writer_version\": " << info.writerVersion
+    std::cout << "{\"format_version\": " << info.formatVersion
+              << ", \"writer_version\": " << info.writerVersion
               << ", \"build\": {\"label\": " << jsonString(info.buildLabel)
               << ", \"date\": " << jsonString(info.buildDate) << ", \"time\": " << jsonString(info.buildTime)
               << "},\n \"tracks\": [";
     const char* separator = "";
     for (const auto& [id, track] : database.tracks()) {
         const nav::TrackSummary_t& s = track.summary();
-        std::cout << separator << "\n  {\"name\": " << jsonString(id.str()) << ", \"color\": " << track.color()
-                  << ", \"points\": " << s.pointCount << ", \"length_km\": " << std::setprecision(12)
-                  << s.distance / 1000.0;
+        std::cout << separator << "\n  {\"name\": " << jsonString(id.str())
+                  << ", \"color\": " << track.color() << ", \"points\": " << s.pointCount
+                  << ", \"length_km\": " << std::setprecision(12) << s.distance / 1000.0;
         if (s.duration.present())
             std::cout << ", \"duration_s\": " << s.duration.get();
         if (s.firstPoint.present() && s.firstPoint.get().time.present())
@@ -61,8 +63,9 @@ void printJson(const bin::FileInfo_t& info, const nav::Database_t& database, boo
         if (s.lastPoint.present() && s.lastPoint.get().time.present())
             std::cout << ", \"last_time\": \"" << isoTime(s.lastPoint.get().time.get()) << "\"";
         if (!s.box.empty())
-            std::cout << ", \"box\": {\"south\": " << degrees(s.box.south()) << ", \"west\": " << degrees(s.box.west())
-                      << ", \"north\": " << degrees(s.box.north()) << ", \"east\": " << degrees(s.box.east()) << "}";
+            std::cout << ", \"box\": {\"south\": " << degrees(s.box.south())
+                      << ", \"west\": " << degrees(s.box.west()) << ", \"north\": " << degrees(s.box.north())
+                      << ", \"east\": " << degrees(s.box.east()) << "}";
         if (points) {
             std::cout << ", \"track_points\": [";
             const char* comma = "";
@@ -75,7 +78,8 @@ void printJson(const bin::FileInfo_t& info, const nav::Database_t& database, boo
         std::cout << "}";
         separator = ",";
     }
-    std::cout << "\n ],\n \"waypoints\": " << database.waypoints().size() << ", \"routes\": " << database.routes().size()
+    std::cout << "\n ],\n \"waypoints\": " << database.waypoints().size()
+              << ", \"routes\": " << database.routes().size()
               << ", \"unknown_records\": " << info.unknownRecords << "}\n";
 }
 
@@ -97,7 +101,8 @@ int runDump(const std::string& file, bool json, bool points, uint32_t codePage) 
     std::cout << file << ": format " << info.formatVersion << ", writer " << info.writerVersion << ", build "
               << info.buildLabel << " " << info.buildDate << " " << info.buildTime << "\n\n";
     printTrackTable(database, std::cout);
-    std::cout << "\n" << database.tracks().size() << " tracks, " << database.waypoints().size() << " waypoints, "
+    std::cout << "\n"
+              << database.tracks().size() << " tracks, " << database.waypoints().size() << " waypoints, "
               << database.routes().size() << " routes";
     if (info.unknownRecords)
         std::cout << ", " << info.unknownRecords << " records of unknown types skipped";

@@ -59,12 +59,14 @@ void writeGpx(const nav::Database_t& database, uint32_t codePage, std::ostream& 
         out << "  <rte><name>" << xmlEscape(toUtf8(id.name().str(), codePage)) << "</name>\n";
         for (const nav::RouteWaypoint_t& stop : route.routePoints)
             if (const geo::Position_t* position = stopPosition(database, stop))
-                gpxPoint(out, "rtept", *position, {}, xmlEscape(toUtf8(stop.waypoint.name.str(), codePage)), "    ");
+                gpxPoint(out, "rtept", *position, {}, xmlEscape(toUtf8(stop.waypoint.name.str(), codePage)),
+                         "    ");
         out << "  </rte>\n";
     }
     for (const auto& [id, track] : database.tracks()) {
         out << "  <trk><name>" << xmlEscape(toUtf8(id.str(), codePage)) << "</name><trkseg>\n";
-        track.forEachPoint([&](const nav::TrackPoint_t& p) { gpxPoint(out, "trkpt", p.position, p.time, "", "    "); });
+        track.forEachPoint(
+            [&](const nav::TrackPoint_t& p) { gpxPoint(out, "trkpt", p.position, p.time, "", "    "); });
         out << "  </trkseg></trk>\n";
     }
     out << "</gpx>\n";
@@ -93,19 +95,23 @@ void writeGeoJson(const nav::Database_t& database, uint32_t codePage, std::ostre
     for (const auto& [id, track] : database.tracks()) {
         // Elevations only when every point has one: a line's positions have one length.
         bool allAltitudes = true;
-        track.forEachPoint([&](const nav::TrackPoint_t& p) { allAltitudes &= p.position.altitude().present(); });
+        track.forEachPoint(
+            [&](const nav::TrackPoint_t& p) { allAltitudes &= p.position.altitude().present(); });
         std::string coordinates;
         std::string times;
         track.forEachPoint([&](const nav::TrackPoint_t& p) {
             coordinates += (coordinates.empty() ? "" : ", ") + jsonPosition(p.position, allAltitudes);
-            times += std::string(times.empty() ? "" : ", ") + (p.time.present() ? "\"" + isoTime(p.time.get()) + "\"" : "null");
+            times += std::string(times.empty() ? "" : ", ") +
+                     (p.time.present() ? "\"" + isoTime(p.time.get()) + "\"" : "null");
         });
         const int32_t count = track.summary().pointCount;
-        const std::string geometry = count == 0 ? "null"
-                                     : count == 1 ? "{\"type\": \"Point\", \"coordinates\": " + coordinates + "}"
-                                                : "{\"type\": \"LineString\", \"coordinates\": [" + coordinates + "]}";
+        const std::string geometry =
+            count == 0   ? "null"
+            : count == 1 ? "{\"type\": \"Point\", \"coordinates\": " + coordinates + "}"
+                         : "{\"type\": \"LineString\", \"coordinates\": [" + coordinates + "]}";
         feature(geometry, "\"kind\": \"track\", \"name\": " + jsonUtf8(toUtf8(id.str(), codePage)) +
-                              ", \"color\": " + std::to_string(track.color()) + ", \"times\": [" + times + "]");
+                              ", \"color\": " + std::to_string(track.color()) + ", \"times\": [" + times +
+                              "]");
     }
     out << "\n]}\n";
 }

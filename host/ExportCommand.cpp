@@ -40,7 +40,8 @@ template <class Write> void writeOutput(const std::string& output, Write&& write
 
 } // namespace
 
-int runExport(const std::string& file, const std::string& format, const std::string& output, uint32_t codePage) {
+int runExport(const std::string& file, const std::string& format, const std::string& output,
+              uint32_t codePage) {
     startUp(codePage);
     nav::Database_t database(nav::Name_t(""), 3);
     readFile(file, database);

@@ -23,7 +23,9 @@ constexpr std::size_t kSyncPropertiesSize = 1024;
 
 void progress(const char*) {}
 
-void toStandardError(const std::string& text, unsigned) { std::cerr << "Pathlet: " << text << std::endl; }
+void toStandardError(const std::string& text, unsigned) {
+    std::cerr << "Pathlet: " << text << std::endl;
+}
 
 // The action of this HotSync: the next-HotSync choice (used once), else the user's default, else
 // the conduit's own default.
@@ -62,7 +64,8 @@ void startUp(uint32_t codePage) {
 
 int runHotSync(const HotSyncOptions& options) {
     if (!fs::is_directory(options.root))
-        throw UsageError("HotSync root " + options.root + " does not exist (add a user with 'pathlet users add')");
+        throw UsageError("HotSync root " + options.root +
+                         " does not exist (add a user with 'pathlet users add')");
     if (!fs::exists(options.handheld))
         throw UsageError("no handheld at " + options.handheld);
     if (kUserNameOffset + options.user.size() + 1 > kSyncPropertiesSize)
@@ -77,7 +80,8 @@ int runHotSync(const HotSyncOptions& options) {
 
     const bool known = root.user(options.user).has_value();
     const int32_t syncType = options.syncType ? *options.syncType
-                                              : known ? hostSyncType(root, options.user) : kActionHandheldToDesktop;
+                             : known          ? hostSyncType(root, options.user)
+                                              : kActionHandheldToDesktop;
 
     std::vector<char> properties(kSyncPropertiesSize, 0);
     std::memcpy(properties.data() + kSyncTypeOffset, &syncType, sizeof syncType);
@@ -88,14 +92,16 @@ int runHotSync(const HotSyncOptions& options) {
     log.finish(result);
     plm::setPlatform({});
     if (!known)
-        std::cerr << "pathlet: unknown user '" << options.user << "' ('pathlet users list' shows the users)\n";
+        std::cerr << "pathlet: unknown user '" << options.user
+                  << "' ('pathlet users list' shows the users)\n";
     if (result != 0)
         return 1;
     if (!options.exportFormat.empty() && syncType == kActionHandheldToDesktop) {
         const User user = *root.user(options.user);
-        const std::string directory = options.root + "/" + user.directory + "/" + root.conduitDirectoryName("VTRK");
-        runExport(directory + "/Tracks.tlx", options.exportFormat, directory + "/Tracks." + options.exportFormat,
-                  options.codePage);
+        const std::string directory =
+            options.root + "/" + user.directory + "/" + root.conduitDirectoryName("VTRK");
+        runExport(directory + "/Tracks.tlx", options.exportFormat,
+                  directory + "/Tracks." + options.exportFormat, options.codePage);
     }
     return 0;
 }

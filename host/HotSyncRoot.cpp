@@ -19,7 +19,8 @@ bool validDirectoryName(const std::string& name) {
 }
 
 std::optional<uint32_t> parseId(const std::optional<std::string>& text) {
-    if (!text || text->empty() || text->size() > 10 || text->find_first_not_of("0123456789") != std::string::npos)
+    if (!text || text->empty() || text->size() > 10 ||
+        text->find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     const unsigned long long value = std::stoull(*text);
     if (value > 0xFFFFFFFFull)
@@ -71,7 +72,8 @@ std::optional<User> HotSyncRoot::userById(uint32_t id) const {
     return std::nullopt;
 }
 
-User HotSyncRoot::addUser(const std::string& name, std::optional<uint32_t> id, std::optional<std::string> directory) {
+User HotSyncRoot::addUser(const std::string& name, std::optional<uint32_t> id,
+                          std::optional<std::string> directory) {
     if (name.empty() || name.find_first_of("\r\n") != std::string::npos || name.front() == ' ' ||
         name.back() == ' ' || name.find(']') != std::string::npos)
         throw std::runtime_error("a user name must be one line, without ']' or blanks at its ends");
@@ -177,7 +179,8 @@ int32_t HotSyncRoot::storeSetting(uint32_t id, const char* section, const char* 
 }
 
 int32_t HotSyncRoot::conduitDirectory(const char* creator, char* buffer, uint32_t* size) {
-    return plm::copyToBuffer(conduitDirectoryName(creator ? creator : ""), buffer, size) ? 0 : plm::kSyncNotFound;
+    return plm::copyToBuffer(conduitDirectoryName(creator ? creator : ""), buffer, size) ? 0
+                                                                                         : plm::kSyncNotFound;
 }
 
 } // namespace host

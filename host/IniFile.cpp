@@ -65,7 +65,9 @@ IniFile::Section* IniFile::find(const std::string& name) {
     return nullptr;
 }
 
-bool IniFile::hasSection(const std::string& name) const { return const_cast<IniFile*>(this)->find(name) != nullptr; }
+bool IniFile::hasSection(const std::string& name) const {
+    return const_cast<IniFile*>(this)->find(name) != nullptr;
+}
 
 std::optional<std::string> IniFile::get(const std::string& section, const std::string& key) const {
     const Section* keys = const_cast<IniFile*>(this)->find(section);

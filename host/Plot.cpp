@@ -54,8 +54,8 @@ void writeSvg(const nav::Database_t& database, uint32_t codePage, std::ostream& 
         box.unite(track.summary().box);
 
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\""
-        << kWidth + kLegend << "\" height=\"" << kHeight << "\" viewBox=\"0 0 " << kWidth + kLegend << " " << kHeight
-        << "\" font-family=\"sans-serif\" font-size=\"13\">\n"
+        << kWidth + kLegend << "\" height=\"" << kHeight << "\" viewBox=\"0 0 " << kWidth + kLegend << " "
+        << kHeight << "\" font-family=\"sans-serif\" font-size=\"13\">\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"#fbfaf5\"/>\n";
     if (box.empty()) {
         out << "<text x=\"" << kMargin << "\" y=\"" << kMargin << "\">No tracks</text>\n</svg>\n";
@@ -78,18 +78,19 @@ void writeSvg(const nav::Database_t& database, uint32_t codePage, std::ostream& 
         const char* colour = kPalette[track.color() >= 0 && track.color() <= 16 ? track.color() : 0];
         std::string points;
         track.forEachPoint([&](const nav::TrackPoint_t& p) {
-            points += fixed(projection.x(p.position.longitude())) + "," + fixed(projection.y(p.position.latitude())) + " ";
+            points += fixed(projection.x(p.position.longitude())) + "," +
+                      fixed(projection.y(p.position.latitude())) + " ";
         });
         if (track.summary().pointCount == 1)
             out << "<circle r=\"3\" fill=\"" << colour << "\" cx=\"" << points.substr(0, points.find(','))
                 << "\" cy=\"" << points.substr(points.find(',') + 1) << "\"/>\n";
         else if (!points.empty())
-            out << "<polyline fill=\"none\" stroke=\"" << colour << "\" stroke-width=\"2\" points=\"" << points
-                << "\"/>\n";
+            out << "<polyline fill=\"none\" stroke=\"" << colour << "\" stroke-width=\"2\" points=\""
+                << points << "\"/>\n";
         const double y = kMargin + 20.0 * row++;
-        out << "<rect x=\"" << kWidth << "\" y=\"" << y - 10 << "\" width=\"18\" height=\"4\" fill=\"" << colour
-            << "\"/><text x=\"" << kWidth + 26 << "\" y=\"" << y - 4 << "\">" << xmlEscape(toUtf8(id.str(), codePage))
-            << "</text>\n";
+        out << "<rect x=\"" << kWidth << "\" y=\"" << y - 10 << "\" width=\"18\" height=\"4\" fill=\""
+            << colour << "\"/><text x=\"" << kWidth + 26 << "\" y=\"" << y - 4 << "\">"
+            << xmlEscape(toUtf8(id.str(), codePage)) << "</text>\n";
     }
 
     // Scale bar: a round length near a fifth of the map's width.
@@ -98,7 +99,8 @@ void writeSvg(const nav::Database_t& database, uint32_t codePage, std::ostream& 
     const double length = niceLength(metresPerPixel * usableX / 5);
     const double pixels = length / metresPerPixel;
     const double y = kHeight - kMargin / 2;
-    out << "<path d=\"M" << kMargin << " " << y << " h" << fixed(pixels) << "\" stroke=\"#000\" stroke-width=\"3\"/>\n"
+    out << "<path d=\"M" << kMargin << " " << y << " h" << fixed(pixels)
+        << "\" stroke=\"#000\" stroke-width=\"3\"/>\n"
         << "<text x=\"" << kMargin + pixels + 8 << "\" y=\"" << y + 4 << "\">"
         << (length >= 1000 ? shortestText(length / 1000) + " km" : shortestText(length) + " m") << "</text>\n"
         << "</svg>\n";

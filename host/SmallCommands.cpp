@@ -55,7 +55,8 @@ int runUsersAdd(const std::string& root, const std::string& name, std::optional<
     try {
         fs::create_directories(root);
         const User user = HotSyncRoot(root).addUser(name, id, directory);
-        std::cout << "Added user '" << user.name << "' (id " << user.id << ", directory " << user.directory << ")\n";
+        std::cout << "Added user '" << user.name << "' (id " << user.id << ", directory " << user.directory
+                  << ")\n";
     } catch (const std::runtime_error& e) {
         throw UsageError(e.what());
     }
@@ -75,8 +76,9 @@ int runConfigure(const ConfigureOptions& options) {
     HotSyncRoot root(options.root);
     if (!root.user(options.user))
         throw UsageError("unknown user '" + options.user + "' ('pathlet users list' shows the users)");
-    const int32_t current = root.hostAction(options.user, "next_action")
-                                .value_or(root.hostAction(options.user, "default_action").value_or(kActionHandheldToDesktop));
+    const int32_t current =
+        root.hostAction(options.user, "next_action")
+            .value_or(root.hostAction(options.user, "default_action").value_or(kActionHandheldToDesktop));
 
     std::vector<char> record(kConfigRecordSize, 0);
     setWord(record, 0, 1);

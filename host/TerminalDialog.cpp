@@ -18,13 +18,15 @@ std::string ask(const std::string& question) {
     if (!std::getline(*g_in, answer))
         return {};
     const auto first = answer.find_first_not_of(" \t\r");
-    return first == std::string::npos ? std::string() : answer.substr(first, answer.find_last_not_of(" \t\r") - first + 1);
+    return first == std::string::npos ? std::string()
+                                      : answer.substr(first, answer.find_last_not_of(" \t\r") - first + 1);
 }
 
 bool show(app::DialogControls_t& controls) {
     std::ostream& out = *g_out;
     out << "Pathlet: what should the next HotSync do?\n"
-        << "  (" << (controls.handheldToDesktop ? '*' : ' ') << ") 1  Handheld overwrites desktop (copy the track logs)\n"
+        << "  (" << (controls.handheldToDesktop ? '*' : ' ')
+        << ") 1  Handheld overwrites desktop (copy the track logs)\n"
         << "  (" << (controls.doNothing ? '*' : ' ') << ") 2  Do nothing\n"
         << "  [" << (controls.makeDefault ? 'x' : ' ') << "]    Make this the default\n";
 

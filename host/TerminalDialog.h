@@ -10,10 +10,10 @@ namespace host {
 // How the configuration dialog is answered: by flags, or by lines read from standard input
 // (a terminal or a script).
 struct DialogScript {
-    std::optional<int> action;        // 2 or 6: select that radio button
-    std::optional<bool> makeDefault;  // set or clear the check box
-    bool cancel = false;              // press Cancel instead of OK
-    bool interactive = true;          // ask for what the flags leave open
+    std::optional<int> action;       // 2 or 6: select that radio button
+    std::optional<bool> makeDefault; // set or clear the check box
+    bool cancel = false;             // press Cancel instead of OK
+    bool interactive = true;         // ask for what the flags leave open
 };
 
 // Makes the conduit's dialog show in the terminal, answered as the script says.

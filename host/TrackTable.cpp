@@ -7,13 +7,15 @@
 
 namespace host {
 
-double degrees(int32_t semicircles) { return semicircles * (180.0 / 2147483648.0); }
+double degrees(int32_t semicircles) {
+    return semicircles * (180.0 / 2147483648.0);
+}
 
 std::string durationText(double seconds) {
     const auto total = static_cast<long long>(std::llround(seconds));
     std::ostringstream out;
-    out << total / 3600 << "h " << std::setw(2) << std::setfill('0') << (total / 60) % 60 << "m " << std::setw(2)
-        << total % 60 << "s";
+    out << total / 3600 << "h " << std::setw(2) << std::setfill('0') << (total / 60) % 60 << "m "
+        << std::setw(2) << total % 60 << "s";
     return out.str();
 }
 
@@ -27,9 +29,10 @@ std::string isoTime(const glo::Time_t& time) {
 }
 
 void printTrackTable(const nav::Database_t& database, std::ostream& out) {
-    out << std::left << std::setw(24) << "Track" << std::right << std::setw(7) << "Colour" << std::setw(9) << "Points"
-        << std::setw(11) << "Length km" << std::setw(14) << "Duration" << "  " << std::left << std::setw(21)
-        << "First (UTC)" << std::setw(21) << "Last (UTC)" << "Box (S W N E, degrees)\n";
+    out << std::left << std::setw(24) << "Track" << std::right << std::setw(7) << "Colour" << std::setw(9)
+        << "Points" << std::setw(11) << "Length km" << std::setw(14) << "Duration"
+        << "  " << std::left << std::setw(21) << "First (UTC)" << std::setw(21) << "Last (UTC)"
+        << "Box (S W N E, degrees)\n";
     for (const auto& [id, track] : database.tracks()) {
         const nav::TrackSummary_t& s = track.summary();
         std::string first = "-";
@@ -42,16 +45,17 @@ void printTrackTable(const nav::Database_t& database, std::ostream& out) {
         if (s.box.empty()) {
             box << "-";
         } else {
-            box << std::fixed << std::setprecision(5) << degrees(s.box.south()) << " " << degrees(s.box.west()) << " "
-                << degrees(s.box.north()) << " " << degrees(s.box.east());
+            box << std::fixed << std::setprecision(5) << degrees(s.box.south()) << " "
+                << degrees(s.box.west()) << " " << degrees(s.box.north()) << " " << degrees(s.box.east());
         }
         std::string name = id.str();
         if (name.size() > 23)
             name = name.substr(0, 22) + "~";
-        out << std::left << std::setw(24) << name << std::right << std::setw(7) << static_cast<int>(track.color())
-            << std::setw(9) << s.pointCount << std::setw(11) << std::fixed << std::setprecision(3)
-            << s.distance / 1000.0 << std::setw(14) << (s.duration.present() ? durationText(s.duration.get()) : "-")
-            << "  " << std::left << std::setw(21) << first << std::setw(21) << last << box.str() << "\n";
+        out << std::left << std::setw(24) << name << std::right << std::setw(7)
+            << static_cast<int>(track.color()) << std::setw(9) << s.pointCount << std::setw(11) << std::fixed
+            << std::setprecision(3) << s.distance / 1000.0 << std::setw(14)
+            << (s.duration.present() ? durationText(s.duration.get()) : "-") << "  " << std::left
+            << std::setw(21) << first << std::setw(21) << last << box.str() << "\n";
     }
 }
 

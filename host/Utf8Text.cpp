@@ -67,15 +67,32 @@ std::string xmlEscape(const std::string& utf8) {
     std::string out;
     for (const char c : utf8) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        case '\t': out += "&#9;"; break;
-        case '\n': out += "&#10;"; break;
-        case '\r': out += "&#13;"; break;
-        default: out.push_back(c);
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        case '\t':
+            out += "&#9;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            out.push_back(c);
         }
     }
     return out;

@@ -21,14 +21,16 @@ std::string actionText(const std::string& text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App cli{"pathlet: copies the track logs of a handheld to the desktop (a HotSync host for the Pathlet "
-                 "conduit)"};
+    CLI::App cli{
+        "pathlet: copies the track logs of a handheld to the desktop (a HotSync host for the Pathlet "
+        "conduit)"};
     cli.require_subcommand(1);
     const std::string root = host::defaultRoot();
     uint32_t codePage = 1252;
     auto addRoot = [&](CLI::App* command, std::string& target) {
         target = root;
-        command->add_option("--root", target, "HotSync root directory (default: $PATHLET_ROOT or ~/.local/share/pathlet)");
+        command->add_option("--root", target,
+                            "HotSync root directory (default: $PATHLET_ROOT or ~/.local/share/pathlet)");
     };
     auto addCodePage = [&](CLI::App* command) {
         command->add_option("--codepage", codePage, "Code page of the handheld's names (default 1252)")
@@ -37,16 +39,20 @@ int main(int argc, char** argv) {
 
     host::HotSyncOptions sync;
     auto* hotsync = cli.add_subcommand("hotsync", "Run a HotSync of a handheld for a user");
-    hotsync->add_option("--handheld", sync.handheld, "A .pdb file, or a directory of .pdb/.prc files")->required();
+    hotsync->add_option("--handheld", sync.handheld, "A .pdb file, or a directory of .pdb/.prc files")
+        ->required();
     addRoot(hotsync, sync.root);
     hotsync->add_option("--user", sync.user, "The HotSync user's name")->required();
     std::optional<int32_t> syncType;
-    hotsync->add_option("--sync-type", syncType, "The action (2: handheld to desktop, 6: do nothing); default: the host's");
+    hotsync->add_option("--sync-type", syncType,
+                        "The action (2: handheld to desktop, 6: do nothing); default: the host's");
     std::string logFormat = "text";
     hotsync->add_option("--log-format", logFormat, "HotSync log on standard output: text or jsonl")
         ->check(CLI::IsMember({"text", "jsonl"}));
     addCodePage(hotsync);
-    hotsync->add_option("--export", sync.exportFormat, "Also write Tracks.gpx or Tracks.geojson beside Tracks.tlx")
+    hotsync
+        ->add_option("--export", sync.exportFormat,
+                     "Also write Tracks.gpx or Tracks.geojson beside Tracks.tlx")
         ->check(CLI::IsMember({"gpx", "geojson"}));
 
     auto* users = cli.add_subcommand("users", "Manage HotSync users");
@@ -65,7 +71,8 @@ int main(int argc, char** argv) {
     addRoot(list, listRoot);
 
     host::ConfigureOptions configure;
-    auto* config = cli.add_subcommand("configure", "Choose the action of the next HotSync (the conduit's dialog)");
+    auto* config =
+        cli.add_subcommand("configure", "Choose the action of the next HotSync (the conduit's dialog)");
     addRoot(config, configure.root);
     config->add_option("--user", configure.user, "The HotSync user's name")->required();
     std::string action;
@@ -79,7 +86,8 @@ int main(int argc, char** argv) {
     auto* info = cli.add_subcommand("info", "What the conduit says about itself");
     auto* demo = cli.add_subcommand("demo", "A whole HotSync of a sample handheld into a fresh demo root");
     std::string demoRoot = "pathlet-demo";
-    demo->add_option("--root", demoRoot, "Demo root directory (removed and made afresh; default ./pathlet-demo)");
+    demo->add_option("--root", demoRoot,
+                     "Demo root directory (removed and made afresh; default ./pathlet-demo)");
 
     auto* dump = cli.add_subcommand("dump", "Show what a Tracks.tlx file holds");
     std::string dumpFile;

@@ -23,7 +23,9 @@ const ColorTable_t g_table(kPairs.data(), kPairs.size());
 
 } // namespace
 
-const ColorTable_t& colorTable() { return g_table; }
+const ColorTable_t& colorTable() {
+    return g_table;
+}
 
 nav::Color_t toNavColor(Color108_t::Color_t code) {
     auto found = g_table.findA(code);

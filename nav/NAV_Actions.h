@@ -15,7 +15,9 @@ public:
     explicit StartTransaction_t(Database_t& database) : m_database(&database) {}
     void undo() override;
     bool isStartTransaction() const override { return true; }
-    std::unique_ptr<jnl::Action_t> clone() const override { return std::make_unique<StartTransaction_t>(*this); }
+    std::unique_ptr<jnl::Action_t> clone() const override {
+        return std::make_unique<StartTransaction_t>(*this);
+    }
 
 private:
     Database_t* m_database;
@@ -26,7 +28,9 @@ class TransactionComplete_t : public jnl::Action_t {
 public:
     void undo() override {}
     bool isTransactionComplete() const override { return true; }
-    std::unique_ptr<jnl::Action_t> clone() const override { return std::make_unique<TransactionComplete_t>(*this); }
+    std::unique_ptr<jnl::Action_t> clone() const override {
+        return std::make_unique<TransactionComplete_t>(*this);
+    }
 };
 
 // A track was inserted; undo erases it.

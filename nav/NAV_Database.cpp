@@ -29,9 +29,13 @@ void Database_t::makeUniqueTrackId(TrackId_t& id) {
     } while (m_tracks.find(id) != m_tracks.end());
 }
 
-void Database_t::insertTrack(const TrackId_t& id, const Track_t& track) { insertTrackImpl(id, track); }
+void Database_t::insertTrack(const TrackId_t& id, const Track_t& track) {
+    insertTrackImpl(id, track);
+}
 
-void Database_t::insertTrack(const TrackId_t& id, Track_t&& track) { insertTrackImpl(id, std::move(track)); }
+void Database_t::insertTrack(const TrackId_t& id, Track_t&& track) {
+    insertTrackImpl(id, std::move(track));
+}
 
 template <class TrackArg> void Database_t::insertTrackImpl(const TrackId_t& id, TrackArg&& track) {
     if (m_tracks.find(id) != m_tracks.end())
@@ -81,8 +85,14 @@ void Database_t::endTransaction() {
     m_changedKinds.reset();
 }
 
-void StartTransaction_t::undo() { m_database->endTransaction(); }
-void TrkInsert_t::undo() { m_database->eraseTrack(m_id); }
-void TrkErase_t::undo() { m_database->insertTrack(m_id, m_track); }
+void StartTransaction_t::undo() {
+    m_database->endTransaction();
+}
+void TrkInsert_t::undo() {
+    m_database->eraseTrack(m_id);
+}
+void TrkErase_t::undo() {
+    m_database->insertTrack(m_id, m_track);
+}
 
 } // namespace nav

@@ -83,7 +83,9 @@ public:
 
     const ChangedKinds_t& changedKinds() const { return m_changedKinds; }
     Broadcaster_t& broadcaster() { return m_broadcaster; }
-    void setTrackReference(std::unique_ptr<TrackReference_t> reference) { m_trackReference = std::move(reference); }
+    void setTrackReference(std::unique_ptr<TrackReference_t> reference) {
+        m_trackReference = std::move(reference);
+    }
     const TrackReference_t* trackReference() const { return m_trackReference.get(); }
     uint32_t trackCounter() const { return m_trackCounter; }
     void setTrackCounter(uint32_t counter) { m_trackCounter = counter; }

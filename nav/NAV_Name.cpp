@@ -10,7 +10,9 @@ std::string Name_t::trimmed(const std::string& text) {
     return end == std::string::npos ? std::string() : text.substr(0, end + 1);
 }
 
-void Name_t::write(bin::basic_ostream& out) const { out << m_text; }
+void Name_t::write(bin::basic_ostream& out) const {
+    out << m_text;
+}
 
 void Name_t::read(bin::basic_istream& in) {
     if (in.fail())

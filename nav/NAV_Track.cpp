@@ -53,8 +53,8 @@ void Track_t::appendPoint(const TrackPoint_t& point) {
     m_summary.distance += share.distance;
     m_summary.box = geo::Box_t::unite(m_summary.box, share.box);
     if (share.duration.present())
-        m_summary.duration =
-            m_summary.duration.present() ? m_summary.duration.get() + share.duration.get() : share.duration.get();
+        m_summary.duration = m_summary.duration.present() ? m_summary.duration.get() + share.duration.get()
+                                                          : share.duration.get();
     m_summary.areaSum += share.areaSum;
     if (share.minLatitude < m_summary.minLatitude)
         m_summary.minLatitude = share.minLatitude;

@@ -50,7 +50,7 @@ struct DrawingState_t {
 class Track_t {
 public:
     Track_t();
-    Track_t(const Track_t& other) = default;           // the filter is cloned
+    Track_t(const Track_t& other) = default;            // the filter is cloned
     Track_t& operator=(const Track_t& other) = default; // the filter is cloned
     Track_t(Track_t&&) noexcept = default;
     Track_t& operator=(Track_t&&) noexcept = default;

@@ -34,7 +34,9 @@ class NullFilter_t : public TrackFilter_t {
 public:
     NullFilter_t() : TrackFilter_t(true, {}) {}
     bool addPoint(Track_t& track, const TrackPoint_t& point) override;
-    std::unique_ptr<TrackFilterIntf_t> clone() const override { return std::make_unique<NullFilter_t>(*this); }
+    std::unique_ptr<TrackFilterIntf_t> clone() const override {
+        return std::make_unique<NullFilter_t>(*this);
+    }
 };
 
 } // namespace nav

@@ -71,8 +71,10 @@ void TrackSummary_t::addLeg(const TrackPoint_t& a, const TrackPoint_t& b, const 
         const double leg = std::fabs(glo::Time_t::difference(a.time.get(), b.time.get()));
         duration = duration.present() ? duration.get() + leg : leg;
     }
-    const int32_t low = a.position.latitude() < b.position.latitude() ? a.position.latitude() : b.position.latitude();
-    const int32_t high = a.position.latitude() > b.position.latitude() ? a.position.latitude() : b.position.latitude();
+    const int32_t low =
+        a.position.latitude() < b.position.latitude() ? a.position.latitude() : b.position.latitude();
+    const int32_t high =
+        a.position.latitude() > b.position.latitude() ? a.position.latitude() : b.position.latitude();
     if (low < minLatitude)
         minLatitude = low;
     if (high > maxLatitude)

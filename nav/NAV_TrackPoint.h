@@ -13,8 +13,8 @@ namespace nav {
 // One recorded point of a track.
 struct TrackPoint_t {
     geo::Position_t position;
-    glo::Optional_t<glo::Time_t> time;   // absent when the handheld gave none
-    glo::Optional_t<double> auxiliary;   // the handheld's third per-point value, carried unchanged
+    glo::Optional_t<glo::Time_t> time; // absent when the handheld gave none
+    glo::Optional_t<double> auxiliary; // the handheld's third per-point value, carried unchanged
 };
 
 // A point on the unit sphere, the form in which leg distances are computed.
@@ -40,8 +40,7 @@ struct TrackSummary_t {
     TrackSummary_t& operator+=(const TrackSummary_t& later);
 
     // The same as += legSummary(a, b, va, vb), without building the leg's summary first.
-    void addLeg(const TrackPoint_t& a, const TrackPoint_t& b, const UnitVector_t& va,
-                const UnitVector_t& vb);
+    void addLeg(const TrackPoint_t& a, const TrackPoint_t& b, const UnitVector_t& va, const UnitVector_t& vb);
 };
 
 // Great-circle distance in metres on the reference ellipsoid's equatorial radius, with the

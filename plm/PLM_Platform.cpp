@@ -7,7 +7,10 @@ namespace plm {
 namespace {
 
 // Stand-ins for services the host did not provide: every call fails.
-class AbsentServices_t final : public HotSyncLog_t, public SyncManager_t, public UserData_t, public ConduitManager_t {
+class AbsentServices_t final : public HotSyncLog_t,
+                               public SyncManager_t,
+                               public UserData_t,
+                               public ConduitManager_t {
 public:
     void logEntry(const char*, int32_t, int32_t) override {}
     int32_t registerConduit(uint32_t*) override { return kSyncUnavailable; }
@@ -20,7 +23,9 @@ public:
     int32_t userId(const char*, uint32_t*) override { return kSyncUnavailable; }
     int32_t rootDirectory(char*, uint32_t*) override { return -1; }
     int32_t userDirectory(uint32_t, char*, uint32_t*) override { return -1; }
-    int32_t storeSetting(uint32_t, const char*, const char*, const char*) override { return kSyncUnavailable; }
+    int32_t storeSetting(uint32_t, const char*, const char*, const char*) override {
+        return kSyncUnavailable;
+    }
     int32_t conduitDirectory(const char*, char*, uint32_t*) override { return kSyncUnavailable; }
 };
 
@@ -29,10 +34,20 @@ Platform_t g_platform;
 
 } // namespace
 
-void setPlatform(const Platform_t& platform) { g_platform = platform; }
-HotSyncLog_t& hotSyncLog() { return g_platform.log ? *g_platform.log : g_absent; }
-SyncManager_t& syncManager() { return g_platform.sync ? *g_platform.sync : g_absent; }
-UserData_t& userData() { return g_platform.userData ? *g_platform.userData : g_absent; }
-ConduitManager_t& conduitManager() { return g_platform.conduits ? *g_platform.conduits : g_absent; }
+void setPlatform(const Platform_t& platform) {
+    g_platform = platform;
+}
+HotSyncLog_t& hotSyncLog() {
+    return g_platform.log ? *g_platform.log : g_absent;
+}
+SyncManager_t& syncManager() {
+    return g_platform.sync ? *g_platform.sync : g_absent;
+}
+UserData_t& userData() {
+    return g_platform.userData ? *g_platform.userData : g_absent;
+}
+ConduitManager_t& conduitManager() {
+    return g_platform.conduits ? *g_platform.conduits : g_absent;
+}
 
 } // namespace plm

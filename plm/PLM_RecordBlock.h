@@ -11,14 +11,14 @@ namespace plm {
 // to 8 bytes at offset 20 and the block is 32 bytes, with the zero word at 28.
 #pragma pack(push, 1)
 struct RecordBlock_t {
-    uint8_t databaseHandle;  // 0
-    uint32_t reserved1;      // 1
-    uint16_t index;          // 5: record to read
-    uint8_t reserved2[7];    // 7
-    uint32_t size;           // 14: bytes received, written by the read
-    uint16_t capacity;       // 18: the buffer's size
-    char* buffer;            // 20
-    uint32_t reserved3;      // 24 (28 on 64-bit targets)
+    uint8_t databaseHandle; // 0
+    uint32_t reserved1;     // 1
+    uint16_t index;         // 5: record to read
+    uint8_t reserved2[7];   // 7
+    uint32_t size;          // 14: bytes received, written by the read
+    uint16_t capacity;      // 18: the buffer's size
+    char* buffer;           // 20
+    uint32_t reserved3;     // 24 (28 on 64-bit targets)
 };
 #pragma pack(pop)
 

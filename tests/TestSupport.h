@@ -16,7 +16,9 @@ namespace testsupport {
 
 using Bytes = std::vector<uint8_t>;
 
-inline Bytes bytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
+inline Bytes bytesOf(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 inline Bytes concat(std::initializer_list<Bytes> parts) {
     Bytes out;
@@ -26,15 +28,15 @@ inline Bytes concat(std::initializer_list<Bytes> parts) {
 }
 
 // Runs the statement and checks that it raises exactly `Type` with the given source and line.
-#define EXPECT_RAISES(statement, Type, sourceText, lineNumber)                                             \
-    do {                                                                                                   \
-        try {                                                                                              \
-            statement;                                                                                     \
-            ADD_FAILURE() << "no exception from " #statement;                                              \
-        } catch (const Type& e) {                                                                          \
-            EXPECT_STREQ(e.source(), sourceText);                                                          \
-            EXPECT_EQ(e.line(), lineNumber);                                                               \
-        }                                                                                                  \
+#define EXPECT_RAISES(statement, Type, sourceText, lineNumber)                                               \
+    do {                                                                                                     \
+        try {                                                                                                \
+            statement;                                                                                       \
+            ADD_FAILURE() << "no exception from " #statement;                                                \
+        } catch (const Type& e) {                                                                            \
+            EXPECT_STREQ(e.source(), sourceText);                                                            \
+            EXPECT_EQ(e.line(), lineNumber);                                                                 \
+        }                                                                                                    \
     } while (0)
 
 // Sets TZ for the life of the object and restores it afterwards.

@@ -5,7 +5,9 @@
 
 namespace win {
 
-uint32_t lastErrorCode() { return static_cast<uint32_t>(errno); }
+uint32_t lastErrorCode() {
+    return static_cast<uint32_t>(errno);
+}
 
 std::string errorText(uint32_t code) {
     char buffer[256] = {};

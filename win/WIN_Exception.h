@@ -30,8 +30,8 @@ private:
 
 // What the platform reports about a processor fault.
 struct FaultInfo_t {
-    uint64_t faultAddress = 0;    // the program address that faulted
-    uint64_t parameters[2] = {};  // access violation: read (0) or write, and the data address
+    uint64_t faultAddress = 0;   // the program address that faulted
+    uint64_t parameters[2] = {}; // access violation: read (0) or write, and the data address
 };
 
 // The readable message of a processor fault with the given exception code.

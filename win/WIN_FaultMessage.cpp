@@ -58,7 +58,8 @@ std::string faultMessage(uint32_t code, const FaultInfo_t& info) {
     } else {
         out << "Exception: 0x" << std::uppercase << code << std::nouppercase << " at ";
     }
-    out << "program address 0x" << std::uppercase << std::setw(8) << std::setfill('0') << info.faultAddress << ".";
+    out << "program address 0x" << std::uppercase << std::setw(8) << std::setfill('0') << info.faultAddress
+        << ".";
     return out.str();
 }
 

@@ -35,7 +35,8 @@ public:
             fail(60, std::string("record '") + type + "' holds a value out of range or is cut short");
         const std::size_t used = m_in.bytesRead();
         if (used != m_size)
-            fail(63, std::string("record '") + type + "' has " + std::to_string(m_size - used) + " bytes too many");
+            fail(63, std::string("record '") + type + "' has " + std::to_string(m_size - used) +
+                         " bytes too many");
     }
 
     std::size_t remaining() { return m_size - m_in.bytesRead(); }
@@ -191,7 +192,8 @@ void readDatabaseRecord(char type, PayloadParser& parser, nav::Database_t& datab
 FileInfo_t readDatabase(std::istream& in, nav::Database_t& database) {
     FileInfo_t info;
     char signature[sizeof FileHeader_t::kSignature] = {};
-    if (!in.read(signature, sizeof signature) || std::memcmp(signature, FileHeader_t::kSignature, sizeof signature))
+    if (!in.read(signature, sizeof signature) ||
+        std::memcmp(signature, FileHeader_t::kSignature, sizeof signature))
         throw FileFormatError_t(kSource, 230, 0, "not a record file (no QvRcd signature)");
 
     // A fresh database starts with one name-flag entry; the file says what the list holds.
@@ -228,7 +230,8 @@ FileInfo_t readDatabase(std::istream& in, nav::Database_t& database) {
             parser.in().readU16(info.formatVersion);
             parser.finish(type);
             if (info.formatVersion > kNewestReadableVersion)
-                parser.fail(266, "format version " + std::to_string(info.formatVersion) + " is newer than 105");
+                parser.fail(266,
+                            "format version " + std::to_string(info.formatVersion) + " is newer than 105");
         } else if (info.records == 1) {
             if (type != 'A')
                 parser.fail(269, "the second record is not the writer record 'A'");

@@ -14,7 +14,8 @@ namespace bin {
 class FileFormatError_t : public glo::Exception_t {
 public:
     FileFormatError_t(const char* source, int line, uint64_t offset, const std::string& what)
-        : glo::Exception_t(source, line, "offset " + std::to_string(offset) + ": " + what), m_offset(offset) {}
+        : glo::Exception_t(source, line, "offset " + std::to_string(offset) + ": " + what), m_offset(offset) {
+    }
     uint64_t offset() const { return m_offset; }
 
 private:

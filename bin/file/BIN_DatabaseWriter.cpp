@@ -54,8 +54,8 @@ void writeWaypoint(basic_ostream& out, const nav::Waypoint_t& waypoint) {
     nav::writePosition(out, waypoint.position);
     out << waypoint.textA;
     nav::writeOptional(out, waypoint.optionalA);
-    out << waypoint.wordA << waypoint.wordB << waypoint.wordC << waypoint.textB << waypoint.textC << waypoint.textD
-        << waypoint.byteA;
+    out << waypoint.wordA << waypoint.wordB << waypoint.wordC << waypoint.textB << waypoint.textC
+        << waypoint.textD << waypoint.byteA;
     nav::writeOptional(out, waypoint.optionalB);
     out << waypoint.textE << waypoint.textF << realA << waypoint.textG;
 }

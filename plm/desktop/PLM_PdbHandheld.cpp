@@ -71,7 +71,8 @@ int32_t readBounds(const fs::path& path, std::vector<uint64_t>& bounds) {
     unsigned char header[pdb::kHeaderSize];
     if (fileSize < pdb::kHeaderSize || !in.read(reinterpret_cast<char*>(header), sizeof header))
         return kSyncBadDatabase;
-    const uint64_t count = (uint64_t{header[pdb::kRecordCountOffset]} << 8) | header[pdb::kRecordCountOffset + 1];
+    const uint64_t count =
+        (uint64_t{header[pdb::kRecordCountOffset]} << 8) | header[pdb::kRecordCountOffset + 1];
     const uint64_t listEnd = pdb::kHeaderSize + count * pdb::kRecordEntrySize;
     if (listEnd > fileSize)
         return kSyncBadDatabase;

@@ -18,7 +18,9 @@ public:
         int32_t activity;
         friend bool operator==(const Entry&, const Entry&) = default;
     };
-    void logEntry(const char* text, int32_t activity, int32_t) override { entries.push_back({text, activity}); }
+    void logEntry(const char* text, int32_t activity, int32_t) override {
+        entries.push_back({text, activity});
+    }
     std::vector<Entry> entries;
 };
 
@@ -33,7 +35,7 @@ public:
 
     // Results to return instead of answering (0 answers normally).
     int32_t failUserId = 0;
-    int32_t failRoot = 0;       // a result <= 0 fails
+    int32_t failRoot = 0;          // a result <= 0 fails
     int32_t failUserDirectory = 0; // a negative result fails
     int32_t failStore = 0;
 

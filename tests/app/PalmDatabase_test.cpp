@@ -150,7 +150,8 @@ TEST_F(PalmDatabase, DecodingStopsAtAnEmptyOrShortRecordKeepingWhatWasDone) {
 
 TEST_F(PalmDatabase, AnEmptyNameStopsSilently) {
     for (const uint32_t nameOffset : {5000u, 0xFFFFFFFFu, 37u /* a zero byte of the header */}) {
-        std::vector<std::string> records = recordsOf({simpleLog("A", 1), simpleLog("X", 2), simpleLog("B", 1)});
+        std::vector<std::string> records =
+            recordsOf({simpleLog("A", 1), simpleLog("X", 2), simpleLog("B", 1)});
         patchU32(records[1], 30, nameOffset);
         setTrackDb(records);
         EXPECT_EQ(names(decode()), (std::vector<std::string>{"A:1"})) << nameOffset;
@@ -278,7 +279,6 @@ TEST_F(PalmDatabase, AnEmptyDatabaseStillEndsTheTransaction) {
     EXPECT_TRUE(database.changedKinds().none());
     EXPECT_EQ(handheld.openDatabases(), 0);
 }
-
 
 TEST_F(PalmDatabase, TheLargestHandheldEndsInsteadOfWrappingItsRecordIndex) {
     // Log A fills records 0..65533 with one point each; log B starts in the last record, 65534,

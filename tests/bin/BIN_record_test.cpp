@@ -47,7 +47,9 @@ private:
 
 } // namespace
 
-TEST(BinRecord, EmptyRecordIsFiveBytes) { EXPECT_EQ(framed(bin::record_t('V')), (Bytes{0, 0, 0, 0, 'V'})); }
+TEST(BinRecord, EmptyRecordIsFiveBytes) {
+    EXPECT_EQ(framed(bin::record_t('V')), (Bytes{0, 0, 0, 0, 'V'}));
+}
 
 TEST(BinRecord, FormatRecordFramesAsInTheFile) {
     bin::record_t record('D');
@@ -57,10 +59,11 @@ TEST(BinRecord, FormatRecordFramesAsInTheFile) {
 
 TEST(BinRecord, ValuesAreLittleEndianAndUnaligned) {
     bin::record_t record('X');
-    record << static_cast<unsigned char>(0xAB) << int32_t{-1} << uint16_t{0x1234} << uint32_t{0x01020304} << 1.0
-           << std::string() << std::string("abc") << "hi" << true;
-    EXPECT_EQ(framed(record), (Bytes{28, 0, 0, 0, 'X', 0xAB, 0xFF, 0xFF, 0xFF, 0xFF, 0x34, 0x12, 4, 3, 2, 1, 0, 0,
-                                     0, 0, 0, 0, 0xF0, 0x3F, 0, 'a', 'b', 'c', 0, 'h', 'i', 0, 1}));
+    record << static_cast<unsigned char>(0xAB) << int32_t{-1} << uint16_t{0x1234} << uint32_t{0x01020304}
+           << 1.0 << std::string() << std::string("abc") << "hi" << true;
+    EXPECT_EQ(framed(record),
+              (Bytes{28, 0, 0, 0, 'X', 0xAB, 0xFF, 0xFF, 0xFF, 0xFF, 0x34, 0x12, 4,   3,   2, 1, 0,
+                     0,  0, 0, 0, 0,   0xF0, 0x3F, 0,    'a',  'b',  'c',  0,    'h', 'i', 0, 1}));
 }
 
 TEST(BinRecord, FramingLeavesTheRecordRewoundButFull) {

@@ -11,7 +11,9 @@ namespace {
 constexpr int32_t kTop = 0x7FFFFFFF;
 constexpr int32_t kBottom = static_cast<int32_t>(0x80000000u);
 
-Box_t span(int32_t west, int32_t east) { return Box_t(10, 0, east, west); }
+Box_t span(int32_t west, int32_t east) {
+    return Box_t(10, 0, east, west);
+}
 } // namespace
 
 TEST(GeoPosition, LatitudeIsCheckedAtItsBounds) {
@@ -20,7 +22,7 @@ TEST(GeoPosition, LatitudeIsCheckedAtItsBounds) {
         int32_t latitude;
         bool valid;
     } cases[] = {
-        {1073741824, true},  {-1073741824, true}, {1073741825, false},
+        {1073741824, true},   {-1073741824, true}, {1073741825, false},
         {-1073741825, false}, {kTop, false},       {kBottom, false},
     };
     for (const auto& c : cases) {

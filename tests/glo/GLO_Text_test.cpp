@@ -9,8 +9,12 @@
 
 namespace {
 
-const std::locale& cp1252() { return glo::localeFor({"", "", 1252}); }
-const std::locale& cp932() { return glo::localeFor({"", "", 932}); }
+const std::locale& cp1252() {
+    return glo::localeFor({"", "", 1252});
+}
+const std::locale& cp932() {
+    return glo::localeFor({"", "", 932});
+}
 
 bool less(const std::string& a, const std::string& b, const std::locale& locale) {
     return glo::noCaseLess(a, b, locale);
@@ -32,7 +36,8 @@ TEST(GloMBString, CountsCharactersUpToTheFirstZeroByte) {
 TEST(GloMBString, ALoneLeadByteAtTheEndIsInvalid) {
     const glo::CodePage_t& page932 = *glo::CodePage_t::find(932);
     EXPECT_RAISES(glo::characterCount("ab\x82", page932), glo::InvalidMBCharacter_t, "GLO_MBString.cpp", 122);
-    EXPECT_RAISES(glo::characterCount("\x82\x01", page932), glo::InvalidMBCharacter_t, "GLO_MBString.cpp", 122);
+    EXPECT_RAISES(glo::characterCount("\x82\x01", page932), glo::InvalidMBCharacter_t, "GLO_MBString.cpp",
+                  122);
 }
 
 TEST(GloNoCase, LetterCaseDoesNotOrder) {

@@ -64,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(Zones, GloTimeZones, ::testing::ValuesIn(testsupport::t
 TEST(GloTime, SumsPastThe32BitRangeRaise) {
     EXPECT_RAISES(epochPlus(1516418048), glo::OutOfRange_t, "GLO_Time.cpp", 130);
     EXPECT_RAISES(epochPlus(-700000000), glo::OutOfRange_t, "GLO_Time.cpp", 130);
-    EXPECT_RAISES(epochPlus(std::numeric_limits<double>::quiet_NaN()), glo::OutOfRange_t, "GLO_Time.cpp", 130);
+    EXPECT_RAISES(epochPlus(std::numeric_limits<double>::quiet_NaN()), glo::OutOfRange_t, "GLO_Time.cpp",
+                  130);
     EXPECT_RAISES(Time_t(2038, 1, 19, 3, 14, 8, 0.0), glo::OutOfRange_t, "GLO_Time.cpp", 62);
     EXPECT_RAISES(Time_t(1969, 12, 31, 23, 59, 59, 0.0), glo::OutOfRange_t, "GLO_Time.cpp", 62);
 }

@@ -50,7 +50,8 @@ protected:
 
     std::string handheld(const std::string& description) {
         const std::string path = (m_dir / "TrackDB.pdb").string();
-        pdbgen::writeFile(path, pdbgen::buildPdb("TrackDB", "Trck", "VTRK", pdbgen::recordsFromDescription(description)));
+        pdbgen::writeFile(
+            path, pdbgen::buildPdb("TrackDB", "Trck", "VTRK", pdbgen::recordsFromDescription(description)));
         return path;
     }
 
@@ -81,7 +82,8 @@ TEST_F(PathletCommand, AddsUsersAndRunsAHotSync) {
     EXPECT_NE(pathlet("users add Alice" + root()).status, 0);
     EXPECT_NE(pathlet("users add Eve --dir ../x" + root()).status, 0);
     const Outcome list = pathlet("users list" + root());
-    EXPECT_TRUE(std::regex_search(list.out, std::regex("1\tAlice\tAlice\n2\tBob Smith\tBob_Smith\n"))) << list.out;
+    EXPECT_TRUE(std::regex_search(list.out, std::regex("1\tAlice\tAlice\n2\tBob Smith\tBob_Smith\n")))
+        << list.out;
 
     const std::string pdb = handheld(kWorkedExample);
     const Outcome synced = pathlet("hotsync --handheld " + pdb + root() + " --user Alice");
@@ -90,10 +92,13 @@ TEST_F(PathletCommand, AddsUsersAndRunsAHotSync) {
     const std::string file = contents(m_root + "/Alice/Pathlet/Tracks.tlx");
     ASSERT_EQ(file.size(), 131u);
     EXPECT_EQ(file.substr(0, 6), std::string("QvRcd\0", 6));
-    EXPECT_EQ(file.substr(45, 8), std::string("\x4A\0\0\0T" "T1\0", 8));
+    EXPECT_EQ(file.substr(45, 8), std::string("\x4A\0\0\0T"
+                                              "T1\0",
+                                              8));
     EXPECT_EQ(file.substr(124), std::string("\x02\0\0\0V\0\x01", 7));
-    EXPECT_NE(contents(m_root + "/Alice/settings.ini").find("FileName=" + m_root + "/Alice/Pathlet/Tracks.tlx"),
-              std::string::npos);
+    EXPECT_NE(
+        contents(m_root + "/Alice/settings.ini").find("FileName=" + m_root + "/Alice/Pathlet/Tracks.tlx"),
+        std::string::npos);
     EXPECT_NE(contents(m_root + "/HotSync.log").find("20 Pathlet"), std::string::npos);
 }
 
@@ -101,9 +106,11 @@ TEST_F(PathletCommand, ReportsFailuresInTheLogAndTheExitStatus) {
     ASSERT_EQ(pathlet("users add Alice" + root()).status, 0);
     const std::string pdb = handheld(kWorkedExample);
 
-    const Outcome unknown = pathlet("hotsync --handheld " + pdb + root() + " --user Nobody --log-format jsonl");
+    const Outcome unknown =
+        pathlet("hotsync --handheld " + pdb + root() + " --user Nobody --log-format jsonl");
     EXPECT_EQ(unknown.status, 1);
-    EXPECT_NE(unknown.out.find("{\"activity\": 22, \"text\": \"SETTINGS.H-69-2.3\\nUser Data Error\"}\n{\"result\": -1}"),
+    EXPECT_NE(unknown.out.find(
+                  "{\"activity\": 22, \"text\": \"SETTINGS.H-69-2.3\\nUser Data Error\"}\n{\"result\": -1}"),
               std::string::npos)
         << unknown.out;
     EXPECT_NE(unknown.out.find("pathlet: unknown user 'Nobody'"), std::string::npos);
@@ -112,7 +119,8 @@ TEST_F(PathletCommand, ReportsFailuresInTheLogAndTheExitStatus) {
     pdbgen::writeFile(other, pdbgen::buildPdb("MemoDB", "DATA", "memo", {}));
     const Outcome missing = pathlet("hotsync --handheld " + other + root() + " --user Alice");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_TRUE(std::regex_search(missing.out, std::regex("21 Pathlet\n22 PALMDATABASE.CPP-64-2.3\n"))) << missing.out;
+    EXPECT_TRUE(std::regex_search(missing.out, std::regex("21 Pathlet\n22 PALMDATABASE.CPP-64-2.3\n")))
+        << missing.out;
 
     fs::remove_all(m_root + "/Alice/Pathlet");
     const Outcome noDirectory = pathlet("hotsync --handheld " + pdb + root() + " --user Alice");
@@ -153,16 +161,19 @@ TEST_F(PathletCommand, TheConfiguredActionDecidesTheNextHotSync) {
 TEST_F(PathletCommand, InfoAndDump) {
     const Outcome info = pathlet("info");
     EXPECT_EQ(info.status, 0);
-    EXPECT_TRUE(std::regex_search(info.out, std::regex("Name: +Pathlet\nInterface version: 0x101\n"))) << info.out;
+    EXPECT_TRUE(std::regex_search(info.out, std::regex("Name: +Pathlet\nInterface version: 0x101\n")))
+        << info.out;
     EXPECT_NE(info.out.find("Information 2:     2"), std::string::npos);
 
     ASSERT_EQ(pathlet("users add Alice" + root()).status, 0);
-    const std::string pdb = handheld("log \"Caf\\xe9\" color=0\npoint 47.5 8.25 t=100\npoint 47.6 8.25 t=160\n");
+    const std::string pdb =
+        handheld("log \"Caf\\xe9\" color=0\npoint 47.5 8.25 t=100\npoint 47.6 8.25 t=160\n");
     ASSERT_EQ(pathlet("hotsync --handheld " + pdb + root() + " --user Alice").status, 0);
     const std::string file = m_root + "/Alice/Pathlet/Tracks.tlx";
     const Outcome dump = pathlet("dump " + file);
     EXPECT_EQ(dump.status, 0);
-    EXPECT_TRUE(std::regex_search(dump.out, std::regex("format 105, writer 203, build SQA Jan 20 2004 13:19:22")));
+    EXPECT_TRUE(
+        std::regex_search(dump.out, std::regex("format 105, writer 203, build SQA Jan 20 2004 13:19:22")));
     EXPECT_TRUE(std::regex_search(dump.out, std::regex("Caf.\\s+1\\s+2\\s+11\\.1"))) << dump.out;
     const Outcome json = pathlet("dump --json --points " + file);
     EXPECT_NE(json.out.find("\"name\": \"Caf\xc3\xa9\""), std::string::npos) << json.out;

@@ -12,7 +12,9 @@ using nav::TrackId_t;
 
 namespace {
 
-TrackId_t id(const char* name) { return TrackId_t(Name_t(name)); }
+TrackId_t id(const char* name) {
+    return TrackId_t(Name_t(name));
+}
 
 class Recorder : public nav::DatabaseListener_t {
 public:

@@ -18,7 +18,9 @@ std::string written(const auto& key) {
     return out.str();
 }
 
-TrackId_t track(const char* name) { return TrackId_t(Name_t(name)); }
+TrackId_t track(const char* name) {
+    return TrackId_t(Name_t(name));
+}
 
 // The waypoint identifier's bytes in a given format version.
 std::string waypointBytes(uint32_t code, uint8_t firstBlockByte, int version) {

@@ -38,7 +38,9 @@ std::vector<int32_t> latitudes(const nav::TrackChunk_t& chunk) {
 
 } // namespace
 
-TEST(NavTrack, APointWithAllItsValuesStaysSmall) { EXPECT_LE(sizeof(TrackPoint_t), 64u); }
+TEST(NavTrack, APointWithAllItsValuesStaysSmall) {
+    EXPECT_LE(sizeof(TrackPoint_t), 64u);
+}
 
 TEST(NavTrack, OnePointSummary) {
     Track_t track;

@@ -25,7 +25,8 @@ protected:
     }
 
     // Opens `name` and reads every record; returns the open result.
-    int32_t readAll(plm::PdbHandheld_t& handheld, const std::string& name, std::vector<std::string>& records) {
+    int32_t readAll(plm::PdbHandheld_t& handheld, const std::string& name,
+                    std::vector<std::string>& records) {
         uint8_t handle = 0;
         if (const int32_t code = handheld.openDatabase(name.c_str(), 0, &handle, 0x90))
             return code;
@@ -57,7 +58,8 @@ protected:
 
 TEST_F(PdbHandheld, DatabasesAreFoundByTheirHeaderNameAndServedInOrder) {
     write("a.pdb", pdbgen::buildPdb("Other", "DATA", "XXXX", {"x"}));
-    const std::string path = write("tracks-on-card.PDB", pdbgen::buildPdb("TrackDB", "Trck", "VTRK", {"one", "", "three"}));
+    const std::string path =
+        write("tracks-on-card.PDB", pdbgen::buildPdb("TrackDB", "Trck", "VTRK", {"one", "", "three"}));
     const auto before = fs::last_write_time(path);
     plm::PdbHandheld_t handheld(m_dir.string());
     std::vector<std::string> records;
@@ -96,7 +98,8 @@ TEST_F(PdbHandheld, InconsistentFilesAreNotServed) {
 }
 
 TEST_F(PdbHandheld, ARecordLongerThanTheBufferFailsItsRead) {
-    plm::PdbHandheld_t handheld(write("big.pdb", pdbgen::buildPdb("TrackDB", "Trck", "VTRK", {std::string(0xFFF1, 'x')})));
+    plm::PdbHandheld_t handheld(
+        write("big.pdb", pdbgen::buildPdb("TrackDB", "Trck", "VTRK", {std::string(0xFFF1, 'x')})));
     std::vector<std::string> records;
     EXPECT_EQ(readAll(handheld, "TrackDB", records), plm::kSyncRecordTooLong);
     EXPECT_EQ(handheld.openDatabases(), 0);

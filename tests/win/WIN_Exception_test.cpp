@@ -22,7 +22,8 @@ TEST(WinFault, AccessViolationsNameTheDataAddress) {
 }
 
 TEST(WinFault, KnownAndUnknownCodes) {
-    EXPECT_EQ(win::faultMessage(0xC0000094, at(0x401000)), "Integer divide by zero at program address 0x00401000.");
+    EXPECT_EQ(win::faultMessage(0xC0000094, at(0x401000)),
+              "Integer divide by zero at program address 0x00401000.");
     EXPECT_EQ(win::faultMessage(0xC00000FD, at(0x401000)), "Stack overflow at program address 0x00401000.");
     EXPECT_EQ(win::faultMessage(0xC0000017, at(0x401000)),
               "Exception: 0xC0000017 at program address 0x00401000.");

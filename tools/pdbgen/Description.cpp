@@ -115,8 +115,10 @@ Point parsePoint(const Reader& reader, std::istringstream& in, bool raw) {
     if (!(in >> latitude >> longitude))
         reader.fail("a point needs a latitude and a longitude");
     Point point;
-    point.latitude = raw ? static_cast<int32_t>(reader.integer(latitude)) : semicircles(reader.real(latitude)) & ~1;
-    point.longitude = raw ? static_cast<int32_t>(reader.integer(longitude)) : semicircles(reader.real(longitude));
+    point.latitude =
+        raw ? static_cast<int32_t>(reader.integer(latitude)) : semicircles(reader.real(latitude)) & ~1;
+    point.longitude =
+        raw ? static_cast<int32_t>(reader.integer(longitude)) : semicircles(reader.real(longitude));
     for (std::string option; in >> option;) {
         if (option == "seg") {
             point.latitude |= 1;

@@ -38,15 +38,15 @@ std::string buildPdb(const std::string& name, const std::string& type, const std
     putBigEndian(out, 0, 4);          // sort info
     putFixed(out, type, 4);
     putFixed(out, creator, 4);
-    putBigEndian(out, 0, 4);          // unique id seed
-    putBigEndian(out, 0, 4);          // next record list
+    putBigEndian(out, 0, 4); // unique id seed
+    putBigEndian(out, 0, 4); // next record list
     putBigEndian(out, records.size(), 2);
 
     uint64_t offset = 78 + 8 * records.size() + 2;
     for (std::size_t i = 0; i < records.size(); ++i) {
         putBigEndian(out, offset, 4);
-        putBigEndian(out, 0x40, 1);    // attributes: dirty
-        putBigEndian(out, i + 1, 3);   // unique id
+        putBigEndian(out, 0x40, 1);  // attributes: dirty
+        putBigEndian(out, i + 1, 3); // unique id
         offset += records[i].size();
     }
     out.append(2, '\0');

@@ -96,7 +96,8 @@ std::vector<std::string> encodeTrackLog(const TrackLog& log) {
     return records;
 }
 
-std::vector<TrackLog> syntheticLogs(int logs, int points, uint16_t pointsPerRecord, uint32_t seed, double spread) {
+std::vector<TrackLog> syntheticLogs(int logs, int points, uint16_t pointsPerRecord, uint32_t seed,
+                                    double spread) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::vector<TrackLog> result;
@@ -117,7 +118,8 @@ std::vector<TrackLog> syntheticLogs(int logs, int points, uint16_t pointsPerReco
             const double step = pause ? 0.0 : 2.0 + 6.0 * unit(random); // metres
             heading += 20.0 * (unit(random) - 0.5);
             latitude += step * std::cos(heading * M_PI / 180.0) / 111320.0;
-            longitude += step * std::sin(heading * M_PI / 180.0) / (111320.0 * std::cos(latitude * M_PI / 180.0));
+            longitude +=
+                step * std::sin(heading * M_PI / 180.0) / (111320.0 * std::cos(latitude * M_PI / 180.0));
             altitude += 2.0 * (unit(random) - 0.5);
             time += pause ? 30u : 3u;
             Point point;

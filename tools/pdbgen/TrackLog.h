@@ -10,9 +10,9 @@ namespace pdbgen {
 
 // One point of a track log as the handheld stores it.
 struct Point {
-    int32_t latitude = 0;   // semicircles; bit 0 is the new-segment bit
-    int32_t longitude = 0;  // semicircles
-    uint32_t time = 0;      // seconds since 1989-12-31 00:00:00 UTC; 0 is "no time"
+    int32_t latitude = 0;  // semicircles; bit 0 is the new-segment bit
+    int32_t longitude = 0; // semicircles
+    uint32_t time = 0;     // seconds since 1989-12-31 00:00:00 UTC; 0 is "no time"
     float altitude = 0.0f;
     float auxiliary = 0.0f;
 };

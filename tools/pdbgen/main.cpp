@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
 
     auto* describe = cli.add_subcommand("describe", "From a text description of track logs");
     std::string descriptionFile;
-    describe->add_option("description", descriptionFile, "Description file ('-' for standard input)")->required();
+    describe->add_option("description", descriptionFile, "Description file ('-' for standard input)")
+        ->required();
     describe->add_option("-o,--output", output, "The .pdb to write")->required();
 
     auto* synth = cli.add_subcommand("synth", "Realistic walks, deterministic for a seed");

@@ -51,8 +51,10 @@ void fill(nav::Database_t& database) {
     nav::Track_t track;
     track.setColor(nav::Color7);
     for (int i = 0; i < 150; ++i)
-        track.appendPoint({geo::Position_t(i * 1000, -i * 1000, i % 2 ? glo::Optional_t<double>(i) : glo::Optional_t<double>()),
-                           glo::Time_t(700000000 + i), i % 3 ? glo::Optional_t<double>(0.5) : glo::Optional_t<double>()});
+        track.appendPoint({geo::Position_t(i * 1000, -i * 1000,
+                                           i % 2 ? glo::Optional_t<double>(i) : glo::Optional_t<double>()),
+                           glo::Time_t(700000000 + i),
+                           i % 3 ? glo::Optional_t<double>(0.5) : glo::Optional_t<double>()});
     database.insertTrack(nav::TrackId_t(nav::Name_t("Walk")), track);
     database.insertTrack(nav::TrackId_t(nav::Name_t("Empty")), nav::Track_t());
     database.routeFlagList().emplace_back(nav::RouteId_t(nav::Name_t("Loop"), 2), uint8_t{9});

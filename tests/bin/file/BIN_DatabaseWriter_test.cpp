@@ -14,7 +14,9 @@ namespace {
 
 const Bytes kHeader = concat({bytesOf(std::string("QvRcd\0", 6)), Bytes{0x02, 0, 0, 0, 0x44, 0x69, 0x00},
                               Bytes{0x1B, 0, 0, 0, 0x41, 0xCB, 0x00},
-                              bytesOf(std::string("SQA\0Jan 20 2004\0" "13:19:22\0", 25))});
+                              bytesOf(std::string("SQA\0Jan 20 2004\0"
+                                                  "13:19:22\0",
+                                                  25))});
 const Bytes kNameFlagRecord = {0x02, 0, 0, 0, 0x56, 0x00, 0x01};
 const Bytes kNowBytes = {0x44, 0x33, 0x22, 0x11};
 const Bytes kAbsentDouble = {0, 0, 0, 0, 0, 0, 0, 0, 0};
@@ -51,9 +53,15 @@ TEST_F(DatabaseWriter, TheWorkedExampleGivesThe131ByteFile) {
     app::importTracks(database);
     const Bytes track = concat({
         Bytes{0x4A, 0, 0, 0, 0x54, 0x54, 0x31, 0x00, 0x01, 0x04, 0, 0, 0, 0x02, 0, 0, 0},
-        Bytes{0x01, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x08}, kAbsentDouble, Bytes{0x01, 0x01, 0x4C, 0x9D, 0x25},
+        Bytes{0x01, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x08},
         kAbsentDouble,
-        Bytes{0x00, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x08}, kAbsentDouble, Bytes{0x00}, kNowBytes, kAbsentDouble,
+        Bytes{0x01, 0x01, 0x4C, 0x9D, 0x25},
+        kAbsentDouble,
+        Bytes{0x00, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x08},
+        kAbsentDouble,
+        Bytes{0x00},
+        kNowBytes,
+        kAbsentDouble,
     });
     const Bytes file = fileOf(database);
     EXPECT_EQ(file.size(), 131u);
@@ -123,7 +131,8 @@ TEST_F(DatabaseWriter, WaypointsRoutesAndListsFollowTheirLayouts) {
     auto next = [&](char type) {
         EXPECT_EQ(file[at + 4], type);
         const std::size_t length = file[at] | (file[at + 1] << 8);
-        const Bytes payload(file.begin() + static_cast<long>(at + 5), file.begin() + static_cast<long>(at + 5 + length));
+        const Bytes payload(file.begin() + static_cast<long>(at + 5),
+                            file.begin() + static_cast<long>(at + 5 + length));
         at += 5 + length;
         return payload;
     };
