@@ -52,19 +52,19 @@ basic_ostream& basic_ostream::operator<<(unsigned char value) {
 }
 
 basic_ostream& basic_ostream::operator<<(uint16_t value) {
-    unsigned char bytes[2];
+    unsigned char bytes[2] = {};
     storeU16(bytes, value);
     return write(bytes, sizeof bytes);
 }
 
 basic_ostream& basic_ostream::operator<<(uint32_t value) {
-    unsigned char bytes[4];
+    unsigned char bytes[4] = {};
     storeU32(bytes, value);
     return write(bytes, sizeof bytes);
 }
 
 basic_ostream& basic_ostream::operator<<(double value) {
-    unsigned char bytes[8];
+    unsigned char bytes[8] = {};
     storeDouble(bytes, value);
     return write(bytes, sizeof bytes);
 }
@@ -133,28 +133,28 @@ basic_istream& basic_istream::readU8(uint8_t& value) {
 }
 
 basic_istream& basic_istream::readU16(uint16_t& value) {
-    unsigned char bytes[2];
+    unsigned char bytes[2] = {};
     if (read(bytes, sizeof bytes))
         value = loadU16(bytes);
     return *this;
 }
 
 basic_istream& basic_istream::readU32(uint32_t& value) {
-    unsigned char bytes[4];
+    unsigned char bytes[4] = {};
     if (read(bytes, sizeof bytes))
         value = loadU32(bytes);
     return *this;
 }
 
 basic_istream& basic_istream::readI32(int32_t& value) {
-    unsigned char bytes[4];
+    unsigned char bytes[4] = {};
     if (read(bytes, sizeof bytes))
         value = loadI32(bytes);
     return *this;
 }
 
 basic_istream& basic_istream::readDouble(double& value) {
-    unsigned char bytes[8];
+    unsigned char bytes[8] = {};
     if (read(bytes, sizeof bytes))
         value = loadDouble(bytes);
     return *this;

@@ -12,6 +12,23 @@ namespace {
 constexpr const char* kSource = "GLO_Time.cpp";
 constexpr int64_t kLatest = 2147483647;
 
+// The re-entrant calendar breakdowns, as each C library spells them.
+bool breakDownLocal(const std::time_t& t, std::tm& fields) {
+#ifdef _WIN32
+    return localtime_s(&fields, &t) == 0;
+#else
+    return localtime_r(&t, &fields) != nullptr;
+#endif
+}
+
+bool breakDownUtc(const std::time_t& t, std::tm& fields) {
+#ifdef _WIN32
+    return gmtime_s(&fields, &t) == 0;
+#else
+    return gmtime_r(&t, &fields) != nullptr;
+#endif
+}
+
 int64_t systemClock() {
     return static_cast<int64_t>(std::time(nullptr));
 }
@@ -67,10 +84,10 @@ double Time_t::standardUtcOffset() {
     if (t == static_cast<std::time_t>(-1))
         throw Assert_t(kSource, 297);
     std::tm local{};
-    if (!localtime_r(&t, &local))
+    if (!breakDownLocal(t, local))
         throw Assert_t(kSource, 300);
     std::tm utc{};
-    if (!gmtime_r(&t, &utc))
+    if (!breakDownUtc(t, utc))
         throw Assert_t(kSource, 304);
     // The local fields convert back to t itself; the UTC fields, read as local standard time, give
     // t less the standard offset, whatever daylight saving is in force.

@@ -4,6 +4,7 @@
 #include "Utf8Text.h"
 
 #include <cmath>
+#include <numbers>
 #include <cstdio>
 #include <vector>
 
@@ -65,7 +66,7 @@ void writeSvg(const nav::Database_t& database, uint32_t codePage, std::ostream& 
     projection.west = box.west();
     projection.north = box.north();
     const double centre = degrees(box.south()) + (degrees(box.north()) - degrees(box.south())) / 2;
-    projection.cosLatitude = std::cos(centre * M_PI / 180.0);
+    projection.cosLatitude = std::cos(centre * std::numbers::pi / 180.0);
     const double spanX = projection.cosLatitude * static_cast<double>(box.longitudeSpan());
     const double spanY = static_cast<double>(box.north()) - box.south();
     const double usableX = kWidth - 2 * kMargin, usableY = kHeight - 2 * kMargin;

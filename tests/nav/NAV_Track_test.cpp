@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 using nav::Track_t;
 using nav::TrackPoint_t;
@@ -66,7 +67,7 @@ TEST(NavTrack, OneDegreeOnTheEquator) {
     track.appendPoint(point(0, static_cast<int32_t>(kSemicirclesPerDegree)));
     // The raw difference is 2^31/180 truncated to a whole semicircle.
     EXPECT_NEAR(track.summary().distance, 111319.49, 0.01);
-    EXPECT_NEAR(track.summary().distance, 6378137.0 * 11930464.0 * M_PI / 2147483648.0, 1e-6);
+    EXPECT_NEAR(track.summary().distance, 6378137.0 * 11930464.0 * std::numbers::pi / 2147483648.0, 1e-6);
 }
 
 TEST(NavTrack, LongLegsAreCorrectedForFlattening) {

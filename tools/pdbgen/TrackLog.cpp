@@ -1,6 +1,7 @@
 #include "TrackLog.h"
 
 #include <cmath>
+#include <numbers>
 #include <cstring>
 #include <random>
 
@@ -117,9 +118,9 @@ std::vector<TrackLog> syntheticLogs(int logs, int points, uint16_t pointsPerReco
             const bool pause = unit(random) < 0.02;
             const double step = pause ? 0.0 : 2.0 + 6.0 * unit(random); // metres
             heading += 20.0 * (unit(random) - 0.5);
-            latitude += step * std::cos(heading * M_PI / 180.0) / 111320.0;
+            latitude += step * std::cos(heading * std::numbers::pi / 180.0) / 111320.0;
             longitude +=
-                step * std::sin(heading * M_PI / 180.0) / (111320.0 * std::cos(latitude * M_PI / 180.0));
+                step * std::sin(heading * std::numbers::pi / 180.0) / (111320.0 * std::cos(latitude * std::numbers::pi / 180.0));
             altitude += 2.0 * (unit(random) - 0.5);
             time += pause ? 30u : 3u;
             Point point;

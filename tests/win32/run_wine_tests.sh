@@ -1,0 +1,161 @@
+#!/bin/bash
+# Runs Pathlet.dll (x86_64 build) under wine64 with fake HotSync libraries and checks the
+# HotSync cases, the configuration dialog, the language library checks and the version block.
+# Usage: tests/win32/run_wine_tests.sh WIN64_BUILD_DIR NATIVE_BUILD_DIR
+set -uo pipefail
+win=$(cd "$1" && pwd)
+native=$(cd "$2" && pwd)
+harness="$win/wine"
+work=$(mktemp -d)
+failures=0
+export WINEPREFIX="$win/wineprefix" WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml=;winedbg.exe=d;winhlp32.exe=d"
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+unset DISPLAY
+
+cleanup() { "$wineserver" -k 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+
+winpath() { echo "Z:$1" | tr / '\\'; }
+pass() { echo "  ok   $1"; }
+fail() { echo "  FAIL $1"; failures=$((failures + 1)); }
+expect() { # expect NAME TEXT PATTERN: TEXT matches the extended regular expression PATTERN
+    if [[ "$2" =~ $3 ]]; then pass "$1"; else fail "$1"; echo "$2" | sed 's/^/       | /'; fi
+}
+
+# A prefix whose windows need no display ("Graphics"="null"), made once per build directory.
+if [ ! -f "$WINEPREFIX/user.reg" ]; then
+    "$wine" wineboot -i < /dev/null > /dev/null 2>&1
+    "$wineserver" -w
+    printf '\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="null"\n' >> "$WINEPREFIX/user.reg"
+fi
+# Warm the server with every output redirected, so that no Wine helper holds our pipes.
+"$wineserver" -p
+"$wine" wineboot < /dev/null > /dev/null 2>&1
+
+host() { (cd "$1" && timeout 120 "$wine" WineHost.exe "${@:2}" 2>/dev/null | tr -d '\r'); }
+
+echo "Wine: HotSync cases"
+mkdir -p "$work/root/alice/Pathlet" "$work/out"
+cat > "$work/tracks.txt" <<'TRACKS'
+log "Lake loop" color=3 flags=time,alt per-record=40
+point 46.5 7.25 t=1000 alt=400
+point 46.5001 7.2501 t=1003 alt=401.5
+point 46.5002 7.2503 t=1006 alt=402
+log "ACTIVE LOG" color=9 flags=time,alt,aux per-record=2
+point 46.6 7.3 t=2000 alt=500 aux=1
+point 46.6001 7.3 t=2010 alt=501 aux=2 seg
+point 46.6002 7.3 t=2020 alt=502 aux=3
+TRACKS
+"$native/pathlet-pdbgen" describe "$work/tracks.txt" -o "$work/TrackDB.pdb"
+"$native/pathlet-pdbgen" synth --logs 1 --points 10 -o "$work/Other.pdb" > /dev/null
+sed -i 's/TrackDB/OtherDB/' "$work/Other.pdb" 2>/dev/null || true
+
+export PATHLET_FAKE_ROOT PATHLET_FAKE_OUT PATHLET_FAKE_HANDHELD
+PATHLET_FAKE_ROOT=$(winpath "$work/root")
+PATHLET_FAKE_OUT=$(winpath "$work/out")
+PATHLET_FAKE_HANDHELD=$(winpath "$work/TrackDB.pdb")
+tlx="$work/root/alice/Pathlet/Tracks.tlx"
+
+run() { rm -f "$work/out/log.txt" "$work/out/settings.txt"; result=$(host "$harness" hotsync "$@"); log=$(cat "$work/out/log.txt" 2>/dev/null); }
+
+run Alice 2
+expect "a good run returns 0" "$result" '^result 0$'
+expect "a good run logs start and finish" "$log" $'^19  \\(0\\)\n20 Pathlet \\(0\\)$'
+expect "the path is recorded in the user's settings" "$(cat "$work/out/settings.txt")" '^1 \[Pathlet\] FileName=Z:.*\\alice\\Pathlet\\Tracks.tlx$'
+# The same handheld through the native build: the same bytes (every point has a time).
+"$native/pathlet" users add Alice --dir alice --root "$work/native" > /dev/null
+"$native/pathlet" hotsync --handheld "$work/TrackDB.pdb" --root "$work/native" --user Alice > /dev/null
+if cmp -s "$tlx" "$work/native/alice/Pathlet/Tracks.tlx"; then pass "Tracks.tlx is byte-identical to the native build's"; else fail "Tracks.tlx differs from the native build's"; fi
+
+run Nobody 2
+expect "an unknown user fails with -1" "$result" '^result -1$'
+expect "an unknown user's failure line" "$log" $'21 Pathlet \\(0\\)\n22 SETTINGS.H-69-2.3\\\\nUser Data Error \\(0\\)'
+
+echo "old" > "$tlx"
+PATHLET_FAKE_HANDHELD=$(winpath "$work/Other.pdb") run Alice 2
+expect "no TrackDB returns the Sync Manager's code" "$result" '^result 16388$'
+expect "no TrackDB names PalmDatabase line 64" "$log" '22 PALMDATABASE.CPP-64-2.3 \(0\)'
+expect "no TrackDB leaves the file untouched" "$(cat "$tlx")" '^old$'
+
+rm -f "$tlx"
+run Alice 6
+expect "sync type 6 returns 0" "$result" '^result 0$'
+expect "sync type 6 logs start and finish" "$log" $'^19  \\(0\\)\n20 Pathlet \\(0\\)$'
+if [ -e "$tlx" ]; then fail "sync type 6 writes no file"; else pass "sync type 6 writes no file"; fi
+
+rm -rf "$work/root/alice/Pathlet"
+run Alice 2
+expect "a missing directory fails with -1" "$result" '^result -1$'
+expect "a missing directory names Conduit line 123" "$log" '22 CONDUIT.CPP-123-2.3 \(0\)$'
+
+echo "Wine: names in a double-byte code page (a Japanese locale gives code page 932)"
+mkdir -p "$work/root/alice/Pathlet"
+cat > "$work/names.txt" <<'NAMES'
+log "\x82\xa0" flags=time
+point 1 1 t=1
+log "a" flags=time
+point 1 1 t=2
+log "\x82\xa0X" flags=time
+point 1 1 t=3
+log "\x82\xa0x" flags=time
+point 1 1 t=4
+NAMES
+"$native/pathlet-pdbgen" describe "$work/names.txt" -o "$work/Names.pdb"
+saved_handheld=$PATHLET_FAKE_HANDHELD
+PATHLET_FAKE_HANDHELD=$(winpath "$work/Names.pdb")
+saved_locale=${LC_ALL-}
+export LC_ALL=ja_JP.UTF-8
+expect "Wine reports code page 932" "$(host "$harness" locale)" 'code page 932$'
+run Alice 2
+export LC_ALL=$saved_locale
+PATHLET_FAKE_HANDHELD=$saved_handheld
+expect "a HotSync in code page 932 succeeds" "$result" '^result 0$'
+"$native/pathlet" hotsync --handheld "$work/Names.pdb" --root "$work/native" --user Alice --codepage 932 > /dev/null
+if cmp -s "$tlx" "$work/native/alice/Pathlet/Tracks.tlx"; then
+    pass "names order as in the native build in code page 932"
+else
+    fail "names order differently from the native build in code page 932"
+fi
+"$native/pathlet" hotsync --handheld "$work/Names.pdb" --root "$work/native" --user Alice --codepage 1252 > /dev/null
+if cmp -s "$tlx" "$work/native/alice/Pathlet/Tracks.tlx"; then
+    fail "code page 932 and 1252 give different orders"
+else
+    pass "code page 932 and 1252 give different orders"
+fi
+
+echo "Wine: information and configuration"
+expect "information entry points" "$(host "$harness" info)" $'name Pathlet version 0x101\nkind0 0 Pathlet\nkind1 0 0x600\nkind2 0 2\nnulls 0x1071'
+expect "CfgConduit checks its arguments in order" "$(host "$harness" cfgargs)" '^0x1074 0x1078 0x107a 0x1079 0x107b $'
+expect "initial action 2 selects 1012; OK keeps it" "$(host "$harness" configure 2 1)" \
+    $'controls: 1012=1 1013=0 1016=0 picture1023=set picture1025=set\nresult 0 action 2 preference 2'
+expect "initial action 6 selects 1013" "$(host "$harness" configure 6 1)" $'1012=0 1013=1 1016=0.*\nresult 0 action 6 preference 2'
+expect "initial action 0 selects 1012" "$(host "$harness" configure 0 1)" $'1012=1 1013=0.*\nresult 0 action 2 preference 2'
+expect "do nothing, as the default" "$(host "$harness" configure 2 1013 1016 1)" 'result 0 action 6 preference 1'
+expect "the check box set and cleared again" "$(host "$harness" configure 2 1016 1016 1)" 'result 0 action 2 preference 2'
+expect "Cancel writes nothing" "$(host "$harness" configure 2 1013 2)" 'result 0 action -1 preference -1'
+expect "help without a help file shows the library's text" "$(host "$harness" configure 2 1014 1)" \
+    $'message: Help for Pathlet is not installed on this computer.\nresult 0 action 2 preference 2'
+
+echo "Wine: language library"
+for variant in missing 2300 2311; do
+    dir="$work/lang-$variant"
+    mkdir -p "$dir"
+    cp "$harness"/{WineHost.exe,Pathlet.dll,HSLOG20.dll} "$dir/"
+    [ "$variant" = missing ] || cp "$win/tests/win32/Pathlet_LANG_$variant.dll" "$dir/Pathlet_LANG.dll"
+    expect "language library $variant: the message and no load" "$(host "$dir" load)" \
+        $'message: Incorrect or missing language dll file. Please reinstall Pathlet_LANG.dll.\nload failed: 1114'
+done
+expect "the right language library loads" "$(host "$harness" load)" '^loaded$'
+
+echo "Wine: version blocks"
+expect "Pathlet.dll's version block" "$(host "$harness" version Pathlet.dll)" \
+    $'file 2.3.1.0 product 2.3.1.0 mask 0x3f flags 0x20 os 0x4 type 0x2\nFileDescription=Pathlet\nInternalName=Pathlet\nProductName=Pathlet\nFileVersion=2.3\nProductVersion=2.3\nOriginalFilename=Pathlet.dll'
+expect "Pathlet_LANG.dll's file version" "$(host "$harness" version Pathlet_LANG.dll)" '^file 2.3.1.0 '
+
+if [ "$failures" -ne 0 ]; then
+    echo "Wine tests: $failures failed"
+    exit 1
+fi
+echo "Wine tests: all passed"
