@@ -59,8 +59,8 @@ windows:
 
 # The i686 pair is inspected only (no 32-bit programs run here); the x86_64 pair runs under Wine.
 test-windows: windows build
-	/usr/bin/python3 tests/win32/inspect_pe.py dist/win32 i386
-	/usr/bin/python3 tests/win32/inspect_pe.py dist/win64 amd64
+	/usr/bin/python3 tests/win32/check_pe.py dist/win32 i386
+	/usr/bin/python3 tests/win32/check_pe.py dist/win64 amd64
 	tests/win32/run_wine_tests.sh build-win64 build
 	tests/win32/screenshot.sh build-win64 build/artifacts/dialog.png
 

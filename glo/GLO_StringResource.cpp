@@ -9,7 +9,9 @@ ModuleLoader g_loader = nullptr;
 ModuleHandle g_module = nullptr;
 } // namespace
 
-void setResourceModuleLoader(ModuleLoader loader) { g_loader = loader; }
+void setResourceModuleLoader(ModuleLoader loader) {
+    g_loader = loader;
+}
 
 ModuleHandle ResourceModule() {
     if (g_module)

@@ -15,7 +15,7 @@ enum class LogFormat { Text, Jsonl };
 // appended to <root>/HotSync.log.
 class DesktopLog : public plm::HotSyncLog_t {
 public:
-    DesktopLog(std::string file, LogFormat format, std::FILE* out = stdout);
+    DesktopLog(std::string file, LogFormat format, uint32_t codePage, std::FILE* out = stdout);
     void logEntry(const char* text, int32_t activity, int32_t flag) override;
     // Starts a HotSync's block in the log file.
     void begin(const std::string& user);
@@ -25,12 +25,9 @@ public:
 private:
     std::string m_file;
     LogFormat m_format;
+    uint32_t m_codePage;
     std::FILE* m_out;
 };
-
-// Text as a JSON string literal: quotes, backslashes and control characters escaped; bytes from
-// 0x80 up are taken as Windows-1252 and written as UTF-8, so any byte gives valid JSON.
-std::string jsonString(const std::string& text);
 
 } // namespace host
 

@@ -1,6 +1,6 @@
 #include "Commands.h"
-#include "DesktopLog.h"
 #include "TrackTable.h"
+#include "Utf8Text.h"
 
 #include "bin/file/BIN_DatabaseReader.h"
 
@@ -44,16 +44,16 @@ std::string pointJson(const nav::TrackPoint_t& p) {
     return out.str();
 }
 
-void printJson(const bin::FileInfo_t& info, const nav::Database_t& database, bool points) {
+void printJson(const bin::FileInfo_t& info, const nav::Database_t& database, bool points, uint32_t codePage) {
     std::cout << "{\"format_version\": " << info.formatVersion
               << ", \"writer_version\": " << info.writerVersion
-              << ", \"build\": {\"label\": " << jsonString(info.buildLabel)
-              << ", \"date\": " << jsonString(info.buildDate) << ", \"time\": " << jsonString(info.buildTime)
-              << "},\n \"tracks\": [";
+              << ", \"build\": {\"label\": " << jsonString(info.buildLabel, codePage)
+              << ", \"date\": " << jsonString(info.buildDate, codePage)
+              << ", \"time\": " << jsonString(info.buildTime, codePage) << "},\n \"tracks\": [";
     const char* separator = "";
     for (const auto& [id, track] : database.tracks()) {
         const nav::TrackSummary_t& s = track.summary();
-        std::cout << separator << "\n  {\"name\": " << jsonString(id.str())
+        std::cout << separator << "\n  {\"name\": " << jsonString(id.str(), codePage)
                   << ", \"color\": " << track.color() << ", \"points\": " << s.pointCount
                   << ", \"length_km\": " << std::setprecision(12) << s.distance / 1000.0;
         if (s.duration.present())
@@ -95,7 +95,7 @@ int runDump(const std::string& file, bool json, bool points, uint32_t codePage) 
         throw UsageError(file + ": " + e.what());
     }
     if (json) {
-        printJson(info, database, points);
+        printJson(info, database, points, codePage);
         return 0;
     }
     std::cout << file << ": format " << info.formatVersion << ", writer " << info.writerVersion << ", build "

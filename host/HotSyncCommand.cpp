@@ -74,7 +74,7 @@ int runHotSync(const HotSyncOptions& options) {
 
     HotSyncRoot root(options.root);
     plm::PdbHandheld_t handheld(options.handheld);
-    DesktopLog log(options.root + "/HotSync.log", options.logFormat);
+    DesktopLog log(options.root + "/HotSync.log", options.logFormat, options.codePage);
     plm::setPlatform({&log, &handheld, &root, &root});
     app::setMessageBoxPresenter(&toStandardError);
 

@@ -4,8 +4,8 @@
 #include "Utf8Text.h"
 
 #include <cmath>
-#include <numbers>
 #include <cstdio>
+#include <numbers>
 #include <vector>
 
 namespace host {

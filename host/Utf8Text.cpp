@@ -51,9 +51,13 @@ private:
 
 } // namespace
 
+std::string fromCodePage(const std::string& text, uint32_t codePage) {
+    return Converter(codePage).convert(text);
+}
+
 std::string toUtf8(const std::string& text, uint32_t codePage) {
     std::string out;
-    for (const char c : Converter(codePage).convert(text)) {
+    for (const char c : fromCodePage(text, codePage)) {
         const auto u = static_cast<unsigned char>(c);
         if ((u < 0x20 && c != '\t' && c != '\n' && c != '\r') || u == 0x7F)
             out += kReplacement;
@@ -105,7 +109,13 @@ std::string jsonUtf8(const std::string& utf8) {
         if (c == '"' || c == '\\') {
             out.push_back('\\');
             out.push_back(c);
-        } else if (u < 0x20) {
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (u < 0x20 || u == 0x7F) {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\u%04x", u);
             out += escape;

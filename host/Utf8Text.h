@@ -6,16 +6,24 @@
 
 namespace host {
 
-// Names are bytes in the handheld's code page; GPX, GeoJSON and SVG are UTF-8. Converts with the
-// C library's iconv; a byte sequence that cannot be converted becomes U+FFFD, and control
-// characters that XML cannot hold become U+FFFD too, so any name gives a valid document.
+// Names are bytes in the handheld's code page; GPX, GeoJSON, SVG and JSON are UTF-8. Converts
+// with the C library's iconv; a byte sequence that cannot be converted becomes U+FFFD.
+std::string fromCodePage(const std::string& text, uint32_t codePage);
+
+// The same, and control characters that XML cannot hold become U+FFFD too, so that any name
+// gives a valid document.
 std::string toUtf8(const std::string& text, uint32_t codePage);
 
 // Escapes &, <, >, " and ' for XML text and attribute values (the input is UTF-8).
 std::string xmlEscape(const std::string& utf8);
 
-// A JSON string literal of UTF-8 text.
+// A JSON string literal of UTF-8 text; quotes, backslashes and control characters escaped.
 std::string jsonUtf8(const std::string& utf8);
+
+// A JSON string literal of text in a code page.
+inline std::string jsonString(const std::string& text, uint32_t codePage = 1252) {
+    return jsonUtf8(fromCodePage(text, codePage));
+}
 
 } // namespace host
 

@@ -18,7 +18,8 @@ public:
         try {
             setResourceModule(static_cast<HMODULE>(glo::ResourceModule()));
         } catch (const win::Error_t&) {
-            showMessageBox("Incorrect or missing language dll file. Please reinstall Pathlet_LANG.dll.", MB_OK);
+            showMessageBox("Incorrect or missing language dll file. Please reinstall Pathlet_LANG.dll.",
+                           MB_OK);
             return false;
         }
         // No processor-fault translator: this toolchain's runtime cannot route faults in its own

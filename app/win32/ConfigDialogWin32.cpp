@@ -27,7 +27,8 @@ HBITMAP showBitmap(HWND dialog, int bitmap, int control) {
     COLORMAP map = {RGB(0xC0, 0xC0, 0xC0), GetSysColor(COLOR_BTNFACE)};
     HBITMAP mapped = CreateMappedBitmap(resourceModule(), bitmap, 0, &map, 1);
     if (HWND picture = GetDlgItem(dialog, control)) {
-        const LRESULT previous = SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(mapped));
+        const LRESULT previous =
+            SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(mapped));
         if (previous)
             DeleteObject(reinterpret_cast<HGDIOBJ>(previous));
     }

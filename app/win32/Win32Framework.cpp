@@ -11,12 +11,22 @@ HMODULE g_resources = nullptr;
 bool g_exited = false;
 } // namespace
 
-WinApp_t::WinApp_t() { g_app = this; }
-WinApp_t* WinApp_t::instance() { return g_app; }
+WinApp_t::WinApp_t() {
+    g_app = this;
+}
+WinApp_t* WinApp_t::instance() {
+    return g_app;
+}
 
-HMODULE moduleHandle() { return g_module; }
-HMODULE resourceModule() { return g_resources ? g_resources : g_module; }
-void setResourceModule(HMODULE module) { g_resources = module; }
+HMODULE moduleHandle() {
+    return g_module;
+}
+HMODULE resourceModule() {
+    return g_resources ? g_resources : g_module;
+}
+void setResourceModule(HMODULE module) {
+    g_resources = module;
+}
 
 void showWin32MessageBox(const std::string& text, unsigned style) {
     MessageBoxA(GetActiveWindow(), text.c_str(), "Pathlet", style);

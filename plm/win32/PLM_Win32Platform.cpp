@@ -44,7 +44,9 @@ Win32Platform_t g_binding;
 
 } // namespace
 
-void Win32Platform_t::install() { setPlatform({&g_binding, &g_binding, &g_binding, &g_binding}); }
+void Win32Platform_t::install() {
+    setPlatform({&g_binding, &g_binding, &g_binding, &g_binding});
+}
 
 void Win32Platform_t::logEntry(const char* text, int32_t activity, int32_t flag) {
     if (auto log = byOrdinal<LogFn>(kLog, 52))

@@ -8,7 +8,10 @@ namespace plm {
 // The HotSync Manager's own libraries (HSLOG20, SYNC20, UserData, CONDMGR), loaded when first
 // needed and called by ordinal (by name for SyncGetDBRecordCount and SyncHHToHostWord). A library
 // or entry that cannot be found answers like a failed call.
-class Win32Platform_t final : public HotSyncLog_t, public SyncManager_t, public UserData_t, public ConduitManager_t {
+class Win32Platform_t final : public HotSyncLog_t,
+                              public SyncManager_t,
+                              public UserData_t,
+                              public ConduitManager_t {
 public:
     void logEntry(const char* text, int32_t activity, int32_t flag) override;
     int32_t registerConduit(uint32_t* conduitHandle) override;

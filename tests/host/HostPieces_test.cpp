@@ -1,6 +1,6 @@
-#include "DesktopLog.h"
 #include "HotSyncRoot.h"
 #include "IniFile.h"
+#include "Utf8Text.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,13 @@ TEST(HostHotSyncRoot, DirectoryNamesNeverLeaveTheRoot) {
     EXPECT_EQ(host::directoryNameFor("Caf\xE9"), "Caf_");
 }
 
-TEST(HostDesktopLog, JsonStringsAreValidForAnyByte) {
+TEST(HostUtf8Text, JsonStringsAreValidForAnyByte) {
     EXPECT_EQ(host::jsonString("a\"b\\c\nd\x01"), "\"a\\\"b\\\\c\\nd\\u0001\"");
     EXPECT_EQ(host::jsonString("\xE9\x80\x81"), "\"\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBD\"");
+}
+
+TEST(HostUtf8Text, XmlTextReplacesWhatXmlCannotHold) {
+    EXPECT_EQ(host::xmlEscape(host::toUtf8("a<&>\"'\x01\xE9", 1252)),
+              "a&lt;&amp;&gt;&quot;&apos;\xEF\xBF\xBD\xC3\xA9");
+    EXPECT_EQ(host::toUtf8("\x93\x8c\x82", 932), "\xE6\x9D\xB1\xEF\xBF\xBD"); // a lone lead byte at the end
 }

@@ -57,17 +57,27 @@ int32_t FakeLogAddEntry(const char* text, int32_t activity, int32_t flag) {
 #endif
 
 #ifdef FAKE_SYNC20
-int32_t FakeRegisterConduit(uint32_t* handle) { return handheld().registerConduit(handle); }
-int32_t FakeUnRegisterConduit(uint32_t handle) { return handheld().unregisterConduit(handle); }
+int32_t FakeRegisterConduit(uint32_t* handle) {
+    return handheld().registerConduit(handle);
+}
+int32_t FakeUnRegisterConduit(uint32_t handle) {
+    return handheld().unregisterConduit(handle);
+}
 int32_t FakeOpenDB(const char* name, int32_t card, uint8_t* handle, int32_t mode) {
     return handheld().openDatabase(name, card, handle, static_cast<uint8_t>(mode));
 }
-int32_t FakeCloseDB(uint32_t handle) { return handheld().closeDatabase(static_cast<uint8_t>(handle)); }
-int32_t FakeReadRecordByIndex(plm::RecordBlock_t* block) { return handheld().readRecordByIndex(block); }
+int32_t FakeCloseDB(uint32_t handle) {
+    return handheld().closeDatabase(static_cast<uint8_t>(handle));
+}
+int32_t FakeReadRecordByIndex(plm::RecordBlock_t* block) {
+    return handheld().readRecordByIndex(block);
+}
 int32_t SyncGetDBRecordCount(uint32_t handle, uint16_t* count) {
     return handheld().recordCount(static_cast<uint8_t>(handle), count);
 }
-uint32_t SyncHHToHostWord(uint32_t value) { return handheld().handheldToHostWord(static_cast<uint16_t>(value)); }
+uint32_t SyncHHToHostWord(uint32_t value) {
+    return handheld().handheldToHostWord(static_cast<uint16_t>(value));
+}
 #endif
 
 #ifdef FAKE_USERDATA

@@ -163,8 +163,9 @@ int cfgArguments(HMODULE module) {
     auto cfg = exported<CfgConduitFn>(module, "CfgConduit");
     std::vector<char> record(352, 0);
     const uint32_t size = 352, wrong = 351;
-    const int32_t results[] = {cfg(1, nullptr, nullptr), cfg(1, record.data(), nullptr), cfg(1, record.data(), &wrong),
-                               cfg(1, record.data(), &size), cfg(0, record.data(), &size) /* version 0 */};
+    const int32_t results[] = {cfg(1, nullptr, nullptr), cfg(1, record.data(), nullptr),
+                               cfg(1, record.data(), &wrong), cfg(1, record.data(), &size),
+                               cfg(0, record.data(), &size) /* version 0 */};
     for (const int32_t result : results)
         std::printf("0x%x ", result);
     std::printf("\n");
@@ -184,8 +185,9 @@ int version(const char* file) {
     UINT length = 0;
     VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length);
     std::printf("file %d.%d.%d.%d product %d.%d.%d.%d mask 0x%lx flags 0x%lx os 0x%lx type 0x%lx\n",
-                HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
-                LOWORD(fixed->dwFileVersionLS), HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
+                HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS),
+                HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
                 HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS), fixed->dwFileFlagsMask,
                 fixed->dwFileFlags, fixed->dwFileOS, fixed->dwFileType);
     for (const char* key : {"FileDescription", "InternalName", "ProductName", "FileVersion", "ProductVersion",

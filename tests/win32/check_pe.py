@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Inspects Pathlet.dll and Pathlet_LANG.dll with an independent PE parser (pefile).
-Usage: inspect_pe.py DIR i386|amd64"""
+Usage: check_pe.py DIR i386|amd64"""
 import sys
 
 import pefile
