@@ -38,3 +38,26 @@ TEST(HostUtf8Text, XmlTextReplacesWhatXmlCannotHold) {
               "a&lt;&amp;&gt;&quot;&apos;\xEF\xBF\xBD\xC3\xA9");
     EXPECT_EQ(host::toUtf8("\x93\x8c\x82", 932), "\xE6\x9D\xB1\xEF\xBF\xBD"); // a lone lead byte at the end
 }
+
+TEST(HostHotSyncRoot, ConduitsIniNamesTheConduitsDirectory) {
+    const auto root = std::filesystem::temp_directory_path() / ("pathlet_root_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root);
+    host::HotSyncRoot hotsync(root.string());
+    EXPECT_EQ(hotsync.conduitDirectoryName("VTRK"), "Pathlet");
+    host::IniFile conduits;
+    conduits.set("VTRK", "dir", "Tracks");
+    conduits.save((root / "conduits.ini").string());
+    const host::User user = hotsync.addUser("Zoe", std::nullopt, std::nullopt);
+    EXPECT_TRUE(std::filesystem::is_directory(root / "Zoe" / "Tracks"));
+    char buffer[260];
+    uint32_t size = sizeof buffer;
+    EXPECT_EQ(hotsync.conduitDirectory("VTRK", buffer, &size), 0);
+    EXPECT_STREQ(buffer, "Tracks");
+    EXPECT_GT(hotsync.rootDirectory(buffer, &size), 0);
+    EXPECT_EQ(std::string(buffer), root.string() + "/");
+    uint32_t id = 0;
+    EXPECT_EQ(hotsync.userId("Zoe", &id), 0);
+    EXPECT_EQ(id, user.id);
+    EXPECT_NE(hotsync.userId("zoe", &id), 0); // user names are exact
+    std::filesystem::remove_all(root);
+}
