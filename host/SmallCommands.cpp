@@ -6,7 +6,6 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -85,9 +84,9 @@ int runConfigure(const ConfigureOptions& options) {
     setWord(record, 340, current);
     setWord(record, 344, -1);
     setWord(record, 348, -1);
+    // Flags answer the dialog; without them it asks, on a terminal or from lines on standard input.
     DialogScript script = options.script;
-    if (script.action || script.makeDefault || script.cancel || !isatty(STDIN_FILENO))
-        script.interactive = script.interactive && !script.action && !script.makeDefault && !script.cancel;
+    script.interactive = !script.action && !script.makeDefault && !script.cancel;
     installTerminalDialog(script, std::cin, std::cout);
     const uint32_t size = kConfigRecordSize;
     const int32_t result = CfgConduit(0, record.data(), &size);

@@ -48,7 +48,7 @@ bool show(app::DialogControls_t& controls) {
     }
     if (g_script.cancel)
         return false;
-    if (g_script.interactive && !g_script.action && !g_script.makeDefault) {
+    if (g_script.interactive) {
         const std::string answer = ask("OK or Cancel? [O/c]: ");
         if (answer == "c" || answer == "C" || answer == "cancel")
             return false;

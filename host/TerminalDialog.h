@@ -13,7 +13,7 @@ struct DialogScript {
     std::optional<int> action;       // 2 or 6: select that radio button
     std::optional<bool> makeDefault; // set or clear the check box
     bool cancel = false;             // press Cancel instead of OK
-    bool interactive = true;         // ask for what the flags leave open
+    bool interactive = true;         // ask (when no flag answers the dialog)
 };
 
 // Makes the conduit's dialog show in the terminal, answered as the script says.
