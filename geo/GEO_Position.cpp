@@ -2,7 +2,7 @@
 
 namespace geo {
 
-Position_t::Position_t(int32_t latitude, int32_t longitude, glo::Optional_t<double> altitude)
+Position_t::Position_t(int32_t latitude, int32_t longitude, const glo::Optional_t<double>& altitude)
     : m_latitude(latitude), m_longitude(longitude), m_altitude(altitude) {
     if (!validLatitude(latitude))
         throw glo::OutOfRange_t("GEO_Position.cpp", 63);

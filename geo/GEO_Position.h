@@ -17,7 +17,7 @@ class Position_t {
 public:
     Position_t() = default;
     // @exception glo::OutOfRange_t (line 63) when the latitude is outside -2^30..2^30.
-    Position_t(int32_t latitude, int32_t longitude, glo::Optional_t<double> altitude = {});
+    Position_t(int32_t latitude, int32_t longitude, const glo::Optional_t<double>& altitude = {});
 
     int32_t latitude() const { return m_latitude; }
     int32_t longitude() const { return m_longitude; }
