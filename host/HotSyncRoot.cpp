@@ -1,7 +1,6 @@
 #include "HotSyncRoot.h"
 
 #include "plm/PLM_SyncErrors.h"
-#include "plm/memory/PLM_MemoryServices.h"
 
 #include <filesystem>
 #include <set>

@@ -2,6 +2,8 @@
 
 #include "plm/PLM_SyncErrors.h"
 
+#include <cstring>
+
 namespace plm {
 
 namespace {
@@ -33,6 +35,13 @@ AbsentServices_t g_absent;
 Platform_t g_platform;
 
 } // namespace
+
+bool copyToBuffer(const std::string& text, char* buffer, const uint32_t* size) {
+    if (!buffer || !size || text.size() + 1 > *size)
+        return false;
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return true;
+}
 
 void setPlatform(const Platform_t& platform) {
     g_platform = platform;

@@ -4,6 +4,7 @@
 #include "plm/PLM_RecordBlock.h"
 
 #include <cstdint>
+#include <string>
 
 namespace plm {
 
@@ -68,6 +69,10 @@ ConduitManager_t& conduitManager();
 
 // Size of the host's text buffers.
 constexpr uint32_t kPathBufferSize = 260;
+
+// For implementations of the services: copies text and its zero byte into a caller's buffer of
+// *size bytes; returns false, writing nothing, when it does not fit.
+bool copyToBuffer(const std::string& text, char* buffer, const uint32_t* size);
 
 } // namespace plm
 

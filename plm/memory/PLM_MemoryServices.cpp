@@ -6,13 +6,6 @@
 
 namespace plm {
 
-bool copyToBuffer(const std::string& text, char* buffer, const uint32_t* size) {
-    if (!buffer || !size || text.size() + 1 > *size)
-        return false;
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-    return true;
-}
-
 int32_t MemoryUserData_t::userId(const char* userName, uint32_t* id) {
     if (failUserId)
         return failUserId;

@@ -61,9 +61,6 @@ public:
     int32_t conduitDirectory(const char* creator, char* buffer, uint32_t* size) override;
 };
 
-// Copies text into a host buffer of *size bytes; returns false when it does not fit.
-bool copyToBuffer(const std::string& text, char* buffer, const uint32_t* size);
-
 } // namespace plm
 
 #endif
