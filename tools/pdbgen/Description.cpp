@@ -5,6 +5,7 @@
 #include <optional>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 namespace pdbgen {
 
@@ -70,6 +71,15 @@ struct Reader {
     }
 };
 
+// "key=value" split at its first '='.
+std::pair<std::string, std::string> keyValue(const Reader& reader, const std::string& option,
+                                             const char* what) {
+    const auto equals = option.find('=');
+    if (equals == std::string::npos)
+        reader.fail(std::string("unknown ") + what + " option " + option);
+    return {option.substr(0, equals), option.substr(equals + 1)};
+}
+
 uint8_t parseFlags(const Reader& reader, const std::string& value) {
     if (!value.empty() && std::isdigit(static_cast<unsigned char>(value[0])))
         return static_cast<uint8_t>(reader.integer(value));
@@ -124,11 +134,7 @@ Point parsePoint(const Reader& reader, std::istringstream& in, bool raw) {
             point.latitude |= 1;
             continue;
         }
-        const auto equals = option.find('=');
-        if (equals == std::string::npos)
-            reader.fail("unknown point option " + option);
-        const std::string key = option.substr(0, equals);
-        const std::string value = option.substr(equals + 1);
+        const auto [key, value] = keyValue(reader, option, "point");
         if (key == "t")
             point.time = static_cast<uint32_t>(reader.integer(value));
         else if (key == "alt")
@@ -170,10 +176,8 @@ std::vector<std::string> recordsFromDescription(const std::string& text) {
             log.emplace();
             log->name = reader.name(in);
             for (std::string option; in >> option;) {
-                const auto equals = option.find('=');
-                if (equals == std::string::npos)
-                    reader.fail("unknown log option " + option);
-                parseLogOption(reader, *log, option.substr(0, equals), option.substr(equals + 1));
+                const auto [key, value] = keyValue(reader, option, "log");
+                parseLogOption(reader, *log, key, value);
             }
         } else if (statement == "point" || statement == "raw-point") {
             if (!log)
