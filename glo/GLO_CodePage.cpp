@@ -1,34 +1,60 @@
 #include "glo/GLO_CodePage.h"
 
+#include <map>
+
 namespace glo {
 
 std::locale::id CodePageFacet_t::id;
 
 namespace {
 
-// Lead and trail byte ranges of the double-byte code pages. 932 has two lead ranges; a trail byte
-// is never 0x7F in any of them.
-constexpr CodePage_t kCodePages[] = {
-    {1252, 0, 0, 0, 0, 0, 0, true},
-    {932, 0x81, 0x9F, 0xE0, 0xFC, 0x40, 0xFC, false},
-    {936, 0x81, 0xFE, 0x81, 0xFE, 0x40, 0xFE, false},
-    {949, 0x81, 0xFE, 0x81, 0xFE, 0x41, 0xFE, false},
-    {950, 0x81, 0xFE, 0x81, 0xFE, 0x40, 0xFE, false},
-};
+constexpr uint32_t kAnsiCodePages[] = {874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
 
-const CodePage_t* g_current = &kCodePages[0];
+std::map<uint32_t, std::unique_ptr<CodePage_t>>& builtPages() {
+    static std::map<uint32_t, std::unique_ptr<CodePage_t>> pages;
+    return pages;
+}
+
+// Plain ASCII, for a system that has no converter even for 1252: names still compare, with only
+// the ASCII letters folded.
+const CodePage_t& asciiOnly() {
+    static const CodePage_t page = [] {
+        CodePage_t::Tables_t tables;
+        for (unsigned b = 0; b < 256; ++b)
+            tables.upper[b] = static_cast<unsigned char>(b >= 'a' && b <= 'z' ? b - 0x20 : b);
+        return CodePage_t(1252, tables);
+    }();
+    return page;
+}
+
+const CodePage_t* g_current = nullptr;
 
 } // namespace
 
+CodePage_t::CodePage_t(uint32_t number, const Tables_t& tables)
+    : m_number(number), m_lead(tables.lead), m_upper(tables.upper) {
+    if (m_lead.any())
+        m_pairs = std::make_unique<std::array<std::bitset<256>, 256>>(tables.pairs);
+}
+
+std::span<const uint32_t> CodePage_t::ansiCodePages() {
+    return kAnsiCodePages;
+}
+
 const CodePage_t* CodePage_t::find(uint32_t number) {
-    for (const CodePage_t& page : kCodePages)
-        if (page.m_number == number)
-            return &page;
-    return nullptr;
+    auto& pages = builtPages();
+    if (auto found = pages.find(number); found != pages.end())
+        return found->second.get();
+    auto tables = std::make_unique<Tables_t>();
+    if (!readSystemCodePage(number, *tables))
+        return nullptr;
+    return pages.emplace(number, std::make_unique<CodePage_t>(number, *tables)).first->second.get();
 }
 
 const CodePage_t& CodePage_t::current() {
-    return *g_current;
+    if (!g_current)
+        g_current = find(1252);
+    return g_current ? *g_current : asciiOnly();
 }
 
 bool CodePage_t::setCurrent(uint32_t number) {
@@ -39,46 +65,13 @@ bool CodePage_t::setCurrent(uint32_t number) {
     return true;
 }
 
-bool CodePage_t::isLead(unsigned char c) const {
-    return isDoubleByte() &&
-           ((c >= m_leadFirst && c <= m_leadLast) || (c >= m_leadFirst2 && c <= m_leadLast2));
-}
-
-bool CodePage_t::isTrail(unsigned char c) const {
-    return c >= m_trailFirst && c <= m_trailLast && c != 0x7F;
-}
-
 int CodePage_t::charLength(const char* s, std::size_t n) const {
     const auto first = static_cast<unsigned char>(s[0]);
-    if (!isLead(first))
+    if (!m_lead[first])
         return 1;
-    if (n < 2 || !isTrail(static_cast<unsigned char>(s[1])))
+    if (n < 2 || !(*m_pairs)[first][static_cast<unsigned char>(s[1])])
         return -1;
     return 2;
-}
-
-char CodePage_t::toUpper(char c) const {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z')
-        return static_cast<char>(u - 0x20);
-    if (!m_westernUpper)
-        return c;
-    // Windows-1252: the accented small letters, and the three pairs outside the Latin-1 block.
-    switch (u) {
-    case 0x9A:
-        return static_cast<char>(0x8A); // s caron
-    case 0x9C:
-        return static_cast<char>(0x8C); // oe
-    case 0x9E:
-        return static_cast<char>(0x8E); // z caron
-    case 0xFF:
-        return static_cast<char>(0x9F); // y diaeresis
-    default:
-        break;
-    }
-    if (u >= 0xE0 && u <= 0xFE && u != 0xF7)
-        return static_cast<char>(u - 0x20);
-    return c;
 }
 
 const CodePage_t& codePageOf(const std::locale& locale) {

@@ -3,6 +3,7 @@
 
 #include "app/ConduitApi.h"
 #include "app/MessageBox.h"
+#include "glo/GLO_CodePage.h"
 #include "glo/GLO_Exception.h"
 #include "plm/desktop/PLM_PdbHandheld.h"
 #include "win/WIN_Locale.h"
@@ -57,8 +58,10 @@ void startUp(uint32_t codePage) {
     try {
         win::applyDefaultLocale();
     } catch (const glo::LocaleDoesNotExist_t&) {
-        throw UsageError("code page " + std::to_string(codePage) +
-                         " is not supported (1252, 932, 936, 949 and 950 are)");
+        std::string known;
+        for (const uint32_t page : glo::CodePage_t::ansiCodePages())
+            known += (known.empty() ? "" : ", ") + std::to_string(page);
+        throw UsageError("code page " + std::to_string(codePage) + " is not supported (" + known + " are)");
     }
 }
 
