@@ -9,6 +9,7 @@
 #include "glo/GLO_Identity.h"
 #include "nav/NAV_Database.h"
 #include "plm/PLM_Platform.h"
+#include "win/WIN_FaultTranslation.h"
 
 #include <cstring>
 #include <filesystem>
@@ -87,7 +88,7 @@ PATHLET_EXPORT int32_t OpenConduit(PathletProgressFn progress, const void* syncP
         return code;
     }
     try {
-        runHotSync(syncProperties);
+        win::translatingFaults([&] { runHotSync(syncProperties); });
     } catch (const app::ConError_t& e) {
         abandon(conduitHandle);
         app::LogFailure(e.source(), e.line(), e.message());

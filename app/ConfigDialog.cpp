@@ -1,6 +1,7 @@
 #include "app/ConfigDialog.h"
 
 #include "app/ConduitApi.h"
+#include "win/WIN_FaultTranslation.h"
 
 #include <cstring>
 
@@ -73,12 +74,14 @@ PATHLET_EXPORT int32_t CfgConduit(int32_t kind, void* record, const uint32_t* re
     if (readWord(record, kVersionOffset) != 1)
         return kErrBadRecordVersion;
     try {
-        app::ConfigDialog_t dialog(readWord(record, kCurrentActionOffset));
-        if (dialog.doModal()) {
-            writeWord(record, kChosenActionOffset, dialog.action());
-            writeWord(record, kPreferenceOffset,
-                      dialog.makeDefault() ? kPreferenceDefault : kPreferenceNextOnly);
-        }
+        win::translatingFaults([&] {
+            app::ConfigDialog_t dialog(readWord(record, kCurrentActionOffset));
+            if (dialog.doModal()) {
+                writeWord(record, kChosenActionOffset, dialog.action());
+                writeWord(record, kPreferenceOffset,
+                          dialog.makeDefault() ? kPreferenceDefault : kPreferenceNextOnly);
+            }
+        });
     } catch (...) {
         return -1;
     }

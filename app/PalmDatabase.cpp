@@ -4,6 +4,7 @@
 #include "app/MessageBox.h"
 #include "app/TrackRecord.h"
 #include "bin/BIN_endian.h"
+#include "glo/GLO_Identity.h"
 #include "iog/IOG_Color108.h"
 #include "plm/PLM_Platform.h"
 
@@ -14,7 +15,7 @@ namespace app {
 namespace {
 
 constexpr const char* kSource = "PalmDatabase.cpp";
-constexpr const char* kTrackDatabase = "TrackDB";
+constexpr const char* kTrackDatabase = glo::TrackDatabaseName;
 constexpr uint8_t kOpenReadSecret = 0x90;
 constexpr const char* kActiveLog = "ACTIVE LOG";
 

@@ -122,7 +122,9 @@ bool readSystemCodePage(uint32_t number, CodePage_t::Tables_t& tables) {
         if (!character)
             continue;
         const char32_t upperCase = upper(*character);
-        if (upperCase == *character)
+        // Windows' case mapping never turns a letter outside ASCII into an ASCII one: the
+        // Turkish dotless i (and the long s) keep their case there, unlike in Unicode's table.
+        if (upperCase == *character || (*character > 0x7F && upperCase <= 0x7F))
             continue;
         if (const std::optional<unsigned char> coded = encodeOne(encoder, upperCase))
             tables.upper[b] = *coded;

@@ -8,6 +8,9 @@ namespace glo {
 // The names and numbers by which the conduit identifies itself to the host, the log and its files.
 inline constexpr const char* ConduitName = "Pathlet";
 inline constexpr const char* CreatorCode = "VTRK";
+inline constexpr const char* TrackDatabaseName = "TrackDB"; // the handheld database the conduit reads
+inline constexpr const char* ModuleFileName = "Pathlet.dll";
+inline constexpr const char* LanguageLibraryFileName = "Pathlet_LANG.dll";
 inline constexpr const char* VersionText = "2.3";
 inline constexpr int32_t InterfaceVersion = 0x101;
 inline constexpr int32_t FrameworkVersion = 0x600;

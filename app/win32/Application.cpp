@@ -4,6 +4,7 @@
 #include "app/win32/Win32Framework.h"
 #include "plm/win32/PLM_Win32Platform.h"
 #include "win/WIN_Exception.h"
+#include "win/WIN_FaultTranslation.h"
 #include "win/WIN_Locale.h"
 
 namespace app {
@@ -22,9 +23,16 @@ public:
                            MB_OK);
             return false;
         }
-        // No processor-fault translator: this toolchain's runtime cannot route faults in its own
-        // frames to one. The fault messages are built all the same (win::StructuredException_t).
-        win::applyDefaultLocale();
+        win::installFaultTranslator();
+        try {
+            win::applyDefaultLocale();
+        } catch (const glo::LocaleDoesNotExist_t& e) {
+            // Nothing the module could do would order the user's names right; say why it stops.
+            showMessageBox("Pathlet cannot work with this computer's code page (locale " + std::string(e.what()) +
+                               "). Please report this to the maker of Pathlet.",
+                           MB_OK);
+            throw;
+        }
         return true;
     }
     int ExitInstance() override { return WinApp_t::ExitInstance(); }

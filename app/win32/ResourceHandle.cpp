@@ -10,7 +10,7 @@ namespace app {
 
 namespace {
 constexpr const char* kSource = "ResourceHandle.cpp";
-constexpr const char* kLanguageLibrary = "Pathlet_LANG.dll";
+constexpr const char* kLanguageLibrary = glo::LanguageLibraryFileName;
 } // namespace
 
 glo::ModuleHandle LoadResourceModule() {

@@ -22,18 +22,32 @@ template <class Function> Function byOrdinal(const char* library, WORD ordinal) 
     return entry<Function>(library, MAKEINTRESOURCEA(ordinal));
 }
 
-using LogFn = int32_t (*)(const char*, int32_t, int32_t);
-using RegisterFn = int32_t (*)(uint32_t*);
-using HandleFn = int32_t (*)(uint32_t);
-using OpenFn = int32_t (*)(const char*, int32_t, uint8_t*, int32_t);
-using CountFn = int32_t (*)(uint32_t, uint16_t*);
-using ReadFn = int32_t (*)(RecordBlock_t*);
-using WordFn = uint32_t (*)(uint32_t);
-using UserIdFn = int32_t (*)(const char*, uint32_t*);
-using RootFn = int32_t (*)(char*, uint32_t*);
-using UserDirFn = int32_t (*)(uint32_t, char*, uint32_t*);
-using SetStringFn = int32_t (*)(uint32_t, const char*, const char*, const char*);
-using CreatorFolderFn = int32_t (*)(const char*, char*, uint32_t*);
+// The host libraries' published prototypes. The log and the Sync Manager use the C calling
+// convention; the user-data and conduit-manager entries are WINAPI (the callee pops its
+// arguments), and the user-data sizes are 16 bits wide. A pointer of the wrong convention leaves
+// the stack off by the arguments' size after every call on 32-bit Windows.
+using LogFn = long(__cdecl*)(const char* text, int activity, BOOL timeStamp);
+using RegisterFn = long(__cdecl*)(DWORD* handle);
+using UnregisterFn = long(__cdecl*)(DWORD handle);
+using OpenFn = long(__cdecl*)(const char* name, int card, BYTE* handle, BYTE mode);
+using CloseFn = long(__cdecl*)(BYTE handle);
+using CountFn = long(__cdecl*)(BYTE handle, WORD* count);
+using ReadFn = long(__cdecl*)(RecordBlock_t* block);
+using WordFn = WORD(__cdecl*)(WORD value);
+using UserIdFn = long(WINAPI*)(const char* userName, DWORD* userId);
+using RootFn = long(WINAPI*)(char* buffer, short* size);
+using UserDirFn = long(WINAPI*)(DWORD userId, char* buffer, short* size);
+using SetStringFn = long(WINAPI*)(DWORD userId, const char* section, const char* key, const char* value);
+using CreatorFolderFn = int(WINAPI*)(const char* creator, char* buffer, int* size);
+
+// The conduit's 32-bit sizes, narrowed for a call that takes a 16-bit one and widened back.
+short narrowSize(const uint32_t* size) {
+    return size && *size <= 0x7FFF ? static_cast<short>(*size) : 0x7FFF;
+}
+void widenSize(short size, uint32_t* out) {
+    if (out)
+        *out = size < 0 ? 0u : static_cast<uint32_t>(size);
+}
 
 constexpr const char* kLog = "HSLOG20.dll";
 constexpr const char* kSync = "SYNC20.dll";
@@ -55,62 +69,88 @@ void Win32Platform_t::logEntry(const char* text, int32_t activity, int32_t flag)
 
 int32_t Win32Platform_t::registerConduit(uint32_t* conduitHandle) {
     auto call = byOrdinal<RegisterFn>(kSync, 22);
-    return call ? call(conduitHandle) : kSyncUnavailable;
+    if (!call)
+        return kSyncUnavailable;
+    DWORD handle = 0;
+    const long result = call(&handle);
+    *conduitHandle = handle;
+    return result;
 }
 
 int32_t Win32Platform_t::unregisterConduit(uint32_t conduitHandle) {
-    auto call = byOrdinal<HandleFn>(kSync, 23);
-    return call ? call(conduitHandle) : kSyncUnavailable;
+    auto call = byOrdinal<UnregisterFn>(kSync, 23);
+    return call ? call(conduitHandle) : long{kSyncUnavailable};
 }
 
 int32_t Win32Platform_t::openDatabase(const char* name, int32_t card, uint8_t* handle, uint8_t mode) {
     auto call = byOrdinal<OpenFn>(kSync, 26);
-    return call ? call(name, card, handle, mode) : kSyncUnavailable;
+    return call ? call(name, card, handle, mode) : long{kSyncUnavailable};
 }
 
 int32_t Win32Platform_t::recordCount(uint8_t handle, uint16_t* count) {
     auto call = entry<CountFn>(kSync, "SyncGetDBRecordCount");
-    return call ? call(handle, count) : kSyncUnavailable;
+    return call ? call(handle, count) : long{kSyncUnavailable};
 }
 
 int32_t Win32Platform_t::readRecordByIndex(RecordBlock_t* block) {
     auto call = byOrdinal<ReadFn>(kSync, 36);
-    return call ? call(block) : kSyncUnavailable;
+    return call ? call(block) : long{kSyncUnavailable};
 }
 
 uint16_t Win32Platform_t::handheldToHostWord(uint16_t value) {
     auto call = entry<WordFn>(kSync, "SyncHHToHostWord");
-    return call ? static_cast<uint16_t>(call(value)) : value;
+    return call ? call(value) : value;
 }
 
 int32_t Win32Platform_t::closeDatabase(uint8_t handle) {
-    auto call = byOrdinal<HandleFn>(kSync, 28);
-    return call ? call(handle) : kSyncUnavailable;
+    auto call = byOrdinal<CloseFn>(kSync, 28);
+    return call ? call(handle) : long{kSyncUnavailable};
 }
 
 int32_t Win32Platform_t::userId(const char* userName, uint32_t* id) {
     auto call = byOrdinal<UserIdFn>(kUserData, 145);
-    return call ? call(userName, id) : kSyncUnavailable;
+    if (!call)
+        return kSyncUnavailable;
+    DWORD value = 0;
+    const long result = call(userName, &value);
+    *id = value;
+    return result;
 }
 
 int32_t Win32Platform_t::rootDirectory(char* buffer, uint32_t* size) {
     auto call = byOrdinal<RootFn>(kUserData, 105);
-    return call ? call(buffer, size) : -1;
+    if (!call)
+        return -1;
+    short narrow = narrowSize(size);
+    const long result = call(buffer, &narrow);
+    widenSize(narrow, size);
+    return result;
 }
 
 int32_t Win32Platform_t::userDirectory(uint32_t id, char* buffer, uint32_t* size) {
     auto call = byOrdinal<UserDirFn>(kUserData, 104);
-    return call ? call(id, buffer, size) : -1;
+    if (!call)
+        return -1;
+    short narrow = narrowSize(size);
+    const long result = call(id, buffer, &narrow);
+    widenSize(narrow, size);
+    return result;
 }
 
 int32_t Win32Platform_t::storeSetting(uint32_t id, const char* section, const char* key, const char* value) {
     auto call = byOrdinal<SetStringFn>(kUserData, 141);
-    return call ? call(id, section, key, value) : kSyncUnavailable;
+    return call ? call(id, section, key, value) : long{kSyncUnavailable};
 }
 
 int32_t Win32Platform_t::conduitDirectory(const char* creator, char* buffer, uint32_t* size) {
     auto call = byOrdinal<CreatorFolderFn>(kConduits, 49);
-    return call ? call(creator, buffer, size) : kSyncUnavailable;
+    if (!call)
+        return kSyncUnavailable;
+    int wide = size && *size <= 0x7FFFFFFF ? static_cast<int>(*size) : 0;
+    const int result = call(creator, buffer, &wide);
+    if (size)
+        *size = wide < 0 ? 0u : static_cast<uint32_t>(wide);
+    return result;
 }
 
 } // namespace plm

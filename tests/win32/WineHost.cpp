@@ -1,6 +1,7 @@
 // A test host that loads Pathlet.dll as a HotSync Manager does and calls its exports. A watcher
 // thread reads and answers the windows the module shows (dialog and message boxes).
 //   WineHost hotsync USER TYPE        one HotSync; prints "result N"
+//   WineHost fault USER               OpenConduit with no sync properties, then a good HotSync
 //   WineHost info                     the information entry points
 //   WineHost load                     only loads the module; prints what any message box said
 //   WineHost configure ACTION IDS...  CfgConduit; the watcher prints the controls and clicks IDS
@@ -124,6 +125,13 @@ int hotsync(HMODULE module, const char* user, int32_t type) {
     return 0;
 }
 
+// A processor fault inside the conduit must end that run, not the host.
+int fault(HMODULE module, const char* user) {
+    const int32_t result = exported<OpenConduitFn>(module, "OpenConduit")(&progress, nullptr);
+    std::printf("fault result %d\n", result);
+    return hotsync(module, user, 2);
+}
+
 int info(HMODULE module) {
     char name[32];
     exported<GetConduitNameFn>(module, "GetConduitName")(name, sizeof name);
@@ -224,6 +232,8 @@ int main(int argc, char** argv) {
     if (module) {
         if (command == "hotsync" && argc == 4)
             status = hotsync(module, argv[2], std::atoi(argv[3]));
+        else if (command == "fault" && argc == 3)
+            status = fault(module, argv[2]);
         else if (command == "info")
             status = info(module);
         else if (command == "configure" && argc >= 3)

@@ -1,17 +1,21 @@
 #!/bin/bash
 # Shows the configuration dialog under Xvfb and keeps a picture of it for reviewers.
-# Usage: tests/win32/screenshot.sh WIN64_BUILD_DIR OUTPUT.png
+# Usage: tests/win32/screenshot.sh WIN_BUILD_DIR OUTPUT.png win32|win64
 set -euo pipefail
 win=$(cd "$1" && pwd)
 output=$2
 mkdir -p "$(dirname "$output")"
 output=$(cd "$(dirname "$output")" && pwd)/$(basename "$output")
 export WINEPREFIX="$win/wineprefix-x11" WINEDEBUG=-all WIN="$win" OUTPUT="$output"
+case "${3:-win32}" in
+    win32) export WINE=/usr/lib/wine/wine WINEARCH=win32 ;;
+    *) export WINE=/usr/lib/wine/wine64 WINEARCH=win64 ;;
+esac
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml=;winedbg.exe=d;winhlp32.exe=d"
 
 xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     set -e
-    wine=/usr/lib/wine/wine64
+    wine=$WINE
     if [ ! -f "$WINEPREFIX/user.reg" ]; then
         "$wine" wineboot -i < /dev/null > /dev/null 2>&1
         /usr/lib/wine/wineserver -w
