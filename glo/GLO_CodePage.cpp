@@ -8,7 +8,8 @@ std::locale::id CodePageFacet_t::id;
 
 namespace {
 
-constexpr uint32_t kAnsiCodePages[] = {874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
+constexpr uint32_t kAnsiCodePages[] = {874,  932,  936,  949,  950,  1250, 1251,
+                                       1252, 1253, 1254, 1255, 1256, 1257, 1258};
 
 std::map<uint32_t, std::unique_ptr<CodePage_t>>& builtPages() {
     static std::map<uint32_t, std::unique_ptr<CodePage_t>> pages;

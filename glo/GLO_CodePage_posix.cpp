@@ -16,7 +16,8 @@ namespace {
 // One iconv conversion, opened and closed with the object.
 class Converter_t {
 public:
-    Converter_t(const std::string& to, const std::string& from) : m_handle(iconv_open(to.c_str(), from.c_str())) {}
+    Converter_t(const std::string& to, const std::string& from)
+        : m_handle(iconv_open(to.c_str(), from.c_str())) {}
     ~Converter_t() {
         if (ok())
             iconv_close(m_handle);
@@ -57,7 +58,9 @@ std::optional<char32_t> decodeOne(Converter_t& decoder, const char* bytes, std::
         *result = converted;
     if (converted != Converter_t::Result::Converted || out.size() != 4)
         return std::nullopt;
-    const auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(out[i])); };
+    const auto byte = [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<unsigned char>(out[i]));
+    };
     return byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
 }
 

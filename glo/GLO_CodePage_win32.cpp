@@ -25,7 +25,8 @@ unsigned char upperOf(uint32_t codePage, unsigned char byte) {
         return byte;
     char out[2] = {};
     BOOL usedDefault = FALSE;
-    if (WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, &upper, 1, out, sizeof out, nullptr, &usedDefault) != 1 ||
+    if (WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, &upper, 1, out, sizeof out, nullptr,
+                            &usedDefault) != 1 ||
         usedDefault)
         return byte;
     return static_cast<unsigned char>(out[0]);

@@ -116,7 +116,9 @@ LONG WINAPI onException(EXCEPTION_POINTERS* exception) {
 // Restores the thread's previous recovery point on every way out.
 class RecoveryScope_t {
 public:
-    explicit RecoveryScope_t(Recovery_t* recovery) : m_outer(activeRecovery()) { TlsSetValue(g_slot, recovery); }
+    explicit RecoveryScope_t(Recovery_t* recovery) : m_outer(activeRecovery()) {
+        TlsSetValue(g_slot, recovery);
+    }
     ~RecoveryScope_t() { TlsSetValue(g_slot, m_outer); }
     RecoveryScope_t(const RecoveryScope_t&) = delete;
     RecoveryScope_t& operator=(const RecoveryScope_t&) = delete;

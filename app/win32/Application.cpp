@@ -28,8 +28,8 @@ public:
             win::applyDefaultLocale();
         } catch (const glo::LocaleDoesNotExist_t& e) {
             // Nothing the module could do would order the user's names right; say why it stops.
-            showMessageBox("Pathlet cannot work with this computer's code page (locale " + std::string(e.what()) +
-                               "). Please report this to the maker of Pathlet.",
+            showMessageBox("Pathlet cannot work with this computer's code page (locale " +
+                               std::string(e.what()) + "). Please report this to the maker of Pathlet.",
                            MB_OK);
             throw;
         }

@@ -79,18 +79,19 @@ TEST(GloCodePage, The1252CasePairsAreWindowsOwn) {
             expected = b - 0x10;
         else if (b == 0xFF)
             expected = 0x9F;
-        EXPECT_EQ(static_cast<unsigned char>(cp1252.toUpper(static_cast<char>(b))), expected) << std::hex << b;
+        EXPECT_EQ(static_cast<unsigned char>(cp1252.toUpper(static_cast<char>(b))), expected)
+            << std::hex << b;
     }
 }
 
 TEST(GloCodePage, NamesFoldCaseInEveryAlphabet) {
     EXPECT_TRUE(same("\xEF\xF0\xE8\xE2\xE5\xF2 \xB8", "\xCF\xD0\xC8\xC2\xC5\xD2 \xA8", 1251)); // привет ё
-    EXPECT_TRUE(same("\xB3\xF3\x9F\xB9\x9C", "\xA3\xD3\x8F\xA5\x8C", 1250));                // łóźąś
-    EXPECT_TRUE(same("\xF3\xDC\xE1\xF2", "\xD3\xA2\xC1\xD3", 1253));                        // σάας: final sigma too
-    EXPECT_TRUE(same("i\xF0\xFE", "I\xD0\xDE", 1254));                                       // iğş
-    EXPECT_FALSE(same("\xFD", "I", 1254)); // as in Windows, the dotless i keeps its case
-    EXPECT_TRUE(same("\xE0\xF0\xFE", "\xC0\xD0\xDE", 1257));                                // ąšž
-    EXPECT_TRUE(same("\xE3\xF0\xF5\xFD", "\xC3\xD0\xD5\xDD", 1258));                        // ăđơư
+    EXPECT_TRUE(same("\xB3\xF3\x9F\xB9\x9C", "\xA3\xD3\x8F\xA5\x8C", 1250));                   // łóźąś
+    EXPECT_TRUE(same("\xF3\xDC\xE1\xF2", "\xD3\xA2\xC1\xD3", 1253)); // σάας: final sigma too
+    EXPECT_TRUE(same("i\xF0\xFE", "I\xD0\xDE", 1254));               // iğş
+    EXPECT_FALSE(same("\xFD", "I", 1254));                   // as in Windows, the dotless i keeps its case
+    EXPECT_TRUE(same("\xE0\xF0\xFE", "\xC0\xD0\xDE", 1257)); // ąšž
+    EXPECT_TRUE(same("\xE3\xF0\xF5\xFD", "\xC3\xD0\xD5\xDD", 1258)); // ăđơư
     // Scripts without case stay as they are and still order as signed bytes.
     EXPECT_FALSE(same("\xE0", "\xE1", 1255));
     EXPECT_TRUE(glo::noCaseLess("\xA1", "a", page(874)));

@@ -56,16 +56,16 @@ template <class Size> bool copyOut(const std::string& text, char* buffer, Size* 
 // The Sync Manager's record-transfer block as the platform declares it (32-bit layout, packed).
 #pragma pack(push, 1)
 struct RawRecordInfo {
-    BYTE fileHandle;    // 0
-    DWORD recordId;     // 1
-    WORD recordIndex;   // 5
-    BYTE attributes;    // 7
-    short category;     // 8
-    int conduitId;      // 10
-    DWORD recordSize;   // 14: written by the read
-    WORD totalBytes;    // 18: the buffer's capacity
-    BYTE* bytes;        // 20
-    DWORD reserved;     // 24 (28 on 64-bit builds of the harness)
+    BYTE fileHandle;  // 0
+    DWORD recordId;   // 1
+    WORD recordIndex; // 5
+    BYTE attributes;  // 7
+    short category;   // 8
+    int conduitId;    // 10
+    DWORD recordSize; // 14: written by the read
+    WORD totalBytes;  // 18: the buffer's capacity
+    BYTE* bytes;      // 20
+    DWORD reserved;   // 24 (28 on 64-bit builds of the harness)
 };
 #pragma pack(pop)
 static_assert(offsetof(RawRecordInfo, recordSize) == 14 && offsetof(RawRecordInfo, bytes) == 20);
@@ -110,13 +110,14 @@ bool validCreator(const char* creator) {
     return creator && std::strlen(creator) == 4;
 }
 
-constexpr int kErrNotFound = -1002;       // the creator has no conduit
-constexpr int kErrAlreadyInUse = -1006;   // the creator is taken
+constexpr int kErrNotFound = -1002;     // the creator has no conduit
+constexpr int kErrAlreadyInUse = -1006; // the creator is taken
 constexpr int kErrBadArgument = -1001;
 constexpr int kErrBufferTooSmall = -1010;
 
 int setField(const char* creator, const char* field, const char* value) {
-    append("condmgr.txt", std::string(field) + " " + (creator ? creator : "(null)") + " " + (value ? value : "(null)") + "\n");
+    append("condmgr.txt", std::string(field) + " " + (creator ? creator : "(null)") + " " +
+                              (value ? value : "(null)") + "\n");
     if (!validCreator(creator) || !value)
         return kErrBadArgument;
     Registry registry = loadRegistry();
@@ -234,7 +235,8 @@ int WINAPI CmGetHotSyncExecPath(char* path, int* size) {
 }
 
 int WINAPI CmInstallCreator(const char* creator, int type) {
-    append("condmgr.txt", std::string("CmInstallCreator ") + (creator ? creator : "(null)") + " " + std::to_string(type) + "\n");
+    append("condmgr.txt", std::string("CmInstallCreator ") + (creator ? creator : "(null)") + " " +
+                              std::to_string(type) + "\n");
     if (!validCreator(creator) || type != 1)
         return kErrBadArgument;
     Registry registry = loadRegistry();

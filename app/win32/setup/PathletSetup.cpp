@@ -26,8 +26,8 @@ struct Failure_t {
 
 std::string systemText(DWORD code) {
     char buffer[256] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                                        0, buffer, sizeof buffer, nullptr);
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        code, 0, buffer, sizeof buffer, nullptr);
     std::string text(buffer, length);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.'))
         text.pop_back();
@@ -58,8 +58,10 @@ std::string fileVersion(const std::string& path) {
     if (!size || !GetFileVersionInfoA(path.c_str(), 0, size, block.data()) ||
         !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed)
         return "no version";
-    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) +
-           "." + std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionLS));
+    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+           std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+           std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+           std::to_string(LOWORD(fixed->dwFileVersionLS));
 }
 
 // The Conduit Manager's published calls, all WINAPI, found by name.
@@ -80,8 +82,9 @@ public:
         char path[MAX_PATH] = {};
         int size = sizeof path;
         if (const int code = call<int(WINAPI*)(char*, int*)>("CmGetHotSyncExecPath")(path, &size))
-            throw Failure_t{"the Conduit Manager does not know where HotSync Manager is (CmGetHotSyncExecPath: " +
-                            std::to_string(code) + ")"};
+            throw Failure_t{
+                "the Conduit Manager does not know where HotSync Manager is (CmGetHotSyncExecPath: " +
+                std::to_string(code) + ")"};
         path[sizeof path - 1] = 0;
         return folderOf(path);
     }
@@ -91,7 +94,8 @@ public:
     }
     void set(const char* entry, const char* creator, const char* value) {
         if (const int code = call<int(WINAPI*)(const char*, const char*)>(entry)(creator, value))
-            throw Failure_t{std::string(entry) + "(\"" + value + "\") failed with code " + std::to_string(code)};
+            throw Failure_t{std::string(entry) + "(\"" + value + "\") failed with code " +
+                            std::to_string(code)};
     }
     int removeCreator(const char* creator) {
         return call<int(WINAPI*)(const char*)>("CmRemoveConduitByCreatorID")(creator);
@@ -110,7 +114,8 @@ private:
     template <class Function> Function call(const char* name) {
         FARPROC entry = GetProcAddress(m_library, name);
         if (!entry)
-            throw Failure_t{std::string("CONDMGR.dll has no ") + name + ": HotSync Manager is too old or damaged"};
+            throw Failure_t{std::string("CONDMGR.dll has no ") + name +
+                            ": HotSync Manager is too old or damaged"};
         return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(entry));
     }
 
@@ -159,12 +164,13 @@ int uninstall() {
     const std::string folder = manager.hotSyncFolder();
     const std::string owner = manager.creatorName(glo::CreatorCode);
     if (!owner.empty() && !sameName(owner, glo::ModuleFileName))
-        throw Failure_t{std::string("creator ") + glo::CreatorCode + " belongs to " + owner + ", not Pathlet: left as it is"};
+        throw Failure_t{std::string("creator ") + glo::CreatorCode + " belongs to " + owner +
+                        ", not Pathlet: left as it is"};
     const bool registered = !owner.empty();
     if (registered) {
         if (const int code = manager.removeCreator(glo::CreatorCode))
-            throw Failure_t{std::string("the registration of ") + glo::CreatorCode + " cannot be removed (code " +
-                            std::to_string(code) + ")"};
+            throw Failure_t{std::string("the registration of ") + glo::CreatorCode +
+                            " cannot be removed (code " + std::to_string(code) + ")"};
     }
     for (const char* file : {glo::ModuleFileName, glo::LanguageLibraryFileName}) {
         const std::string path = folder + "\\" + file;
