@@ -1,6 +1,7 @@
 #ifndef JNL_JNL_ACTIONJOURNAL_H
 #define JNL_JNL_ACTIONJOURNAL_H
 
+#include "glo/GLO_Exception.h"
 #include "jnl/JNL_Action.h"
 
 #include <cstdint>
@@ -18,6 +19,13 @@ public:
     virtual void recorded(ActionJournal_t& journal) = 0;
 };
 
+// Undo was asked for while the newest transaction is still open: its actions are not all known.
+class TransactionOpen_t : public glo::Exception_t {
+public:
+    TransactionOpen_t(const char* source, int line)
+        : glo::Exception_t(source, line, "The last change is still in progress and cannot be undone yet.") {}
+};
+
 // The recorded actions, oldest first. Keeps its own copies.
 class ActionJournal_t {
 public:
@@ -25,12 +33,21 @@ public:
     const std::vector<std::unique_ptr<Action_t>>& actions() const { return m_actions; }
     void setObserver(JournalObserver_t* observer) { m_observer = observer; }
 
-    // Undoes the newest transaction (from its last action back to its start marker) and removes
-    // its actions. Returns false when the journal holds no complete transaction.
+    // True when the newest transaction has started and not yet completed.
+    bool transactionOpen() const;
+
+    // Undoes the newest transaction, from its last action back to its start marker, and then
+    // removes its actions; what the undo itself changes is not recorded, so a second call undoes
+    // the transaction before it. Returns false when the journal holds no transaction.
+    // If an action fails to undo, the actions already undone are redone, the journal keeps the
+    // whole transaction, and the failure passes on: the undo can be tried again.
+    // @exception TransactionOpen_t (line 29) while the newest transaction is still open.
     bool undoLastTransaction();
 
 private:
     std::vector<std::unique_ptr<Action_t>> m_actions;
+    // While an undo runs: where record() keeps the changes the undo makes.
+    std::vector<std::unique_ptr<Action_t>>* m_undoing = nullptr;
     JournalObserver_t* m_observer = nullptr;
 };
 

@@ -11,12 +11,20 @@ void Broadcaster_t::broadcast(const std::function<void(DatabaseListener_t&)>& no
     m_busy = true;
     m_pendingAdditions.clear();
     m_pendingRemovals.clear();
+    // Ends the broadcast however it ends: a listener that throws must not leave the broadcaster
+    // busy, or every later change would fail.
+    struct EndOfBroadcast_t {
+        Broadcaster_t& broadcaster;
+        ~EndOfBroadcast_t() {
+            broadcaster.m_busy = false;
+            broadcaster.m_listeners.insert(broadcaster.m_pendingAdditions.begin(),
+                                           broadcaster.m_pendingAdditions.end());
+            for (DatabaseListener_t* listener : broadcaster.m_pendingRemovals)
+                broadcaster.m_listeners.erase(listener);
+        }
+    } end{*this};
     for (DatabaseListener_t* listener : m_listeners)
         notify(*listener);
-    m_busy = false;
-    m_listeners.insert(m_pendingAdditions.begin(), m_pendingAdditions.end());
-    for (DatabaseListener_t* listener : m_pendingRemovals)
-        m_listeners.erase(listener);
 }
 
 void Broadcaster_t::broadcast1(uint32_t value) {

@@ -4,6 +4,7 @@
 
 #include <iomanip>
 #include <sstream>
+#include <stdexcept>
 
 namespace nav {
 
@@ -67,12 +68,14 @@ std::size_t Database_t::eraseTrack(const TrackId_t& id) {
 }
 
 void Database_t::markChanged(std::size_t kind) {
+    if (kind >= m_changedKinds.size())
+        throw std::out_of_range("invalid bitset<N> position");
     if (m_changedKinds.none()) {
         m_broadcaster.transactionStarted();
         if (jnl::ActionJournal_t* log = journal())
             log->record(StartTransaction_t(*this));
     }
-    m_changedKinds.set(kind); // raises std::out_of_range above kind 5
+    m_changedKinds.set(kind);
 }
 
 void Database_t::endTransaction() {

@@ -122,8 +122,29 @@ TEST(NavDatabase, ATransactionIsBroadcastOnce) {
 
 TEST(NavDatabase, AKindAbove5IsOutOfRange) {
     Database_t db(Name_t(""), 3);
-    EXPECT_THROW(db.markChanged(6), std::out_of_range);
+    try {
+        db.markChanged(6);
+        ADD_FAILURE();
+    } catch (const std::out_of_range& e) {
+        EXPECT_STREQ(e.what(), "invalid bitset<N> position");
+    }
     EXPECT_TRUE(db.changedKinds().none());
+}
+
+TEST(NavDatabase, AListenerThatThrowsDoesNotLeaveTheBroadcasterBusy) {
+    struct Thrower : nav::DatabaseListener_t {
+        bool armed = true;
+        void trackInserted(const TrackId_t&, const Track_t&) override {
+            if (std::exchange(armed, false))
+                throw std::runtime_error("listener failed");
+        }
+    } thrower;
+    Database_t db(Name_t(""), 3);
+    db.broadcaster().subscribe(&thrower);
+    EXPECT_THROW(db.insertTrack(id("A"), Track_t()), std::runtime_error);
+    EXPECT_FALSE(db.broadcaster().busy());
+    db.insertTrack(id("B"), Track_t());
+    EXPECT_EQ(db.tracks().size(), 2u);
 }
 
 TEST(NavDatabase, ABroadcastFromInsideAListenerIsAnAssertion) {
@@ -172,6 +193,81 @@ TEST(NavDatabase, UndoingAnErasureBringsTheTrackBack) {
     ASSERT_TRUE(journal.undoLastTransaction());
     ASSERT_EQ(db.tracks().size(), 1u);
     EXPECT_EQ(db.tracks().begin()->second.summary().pointCount, 2);
+}
+
+namespace {
+std::vector<std::string> names(const Database_t& db) {
+    std::vector<std::string> out;
+    for (const auto& [track, ignored] : db.tracks())
+        out.push_back(track.str());
+    return out;
+}
+} // namespace
+
+TEST(NavDatabase, UndoWalksBackThroughOlderTransactionsWithTheJournalAttached) {
+    Database_t db(Name_t(""), 3);
+    jnl::ActionJournal_t journal;
+    db.attachJournal(&journal);
+    for (const char* name : {"A", "B", "C"}) {
+        db.insertTrack(id(name), Track_t());
+        db.endTransaction();
+    }
+    EXPECT_EQ(journal.actions().size(), 9u);
+    ASSERT_TRUE(journal.undoLastTransaction());
+    EXPECT_EQ(names(db), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(journal.actions().size(), 6u) << "the undo's own changes are not recorded";
+    ASSERT_TRUE(journal.undoLastTransaction());
+    ASSERT_TRUE(journal.undoLastTransaction());
+    EXPECT_TRUE(db.tracks().empty());
+    EXPECT_TRUE(journal.actions().empty());
+    EXPECT_FALSE(journal.undoLastTransaction());
+    EXPECT_TRUE(db.changedKinds().none());
+}
+
+TEST(NavDatabase, UndoIsRefusedWhileTheTransactionIsOpen) {
+    Database_t db(Name_t(""), 3);
+    jnl::ActionJournal_t journal;
+    db.attachJournal(&journal);
+    db.insertTrack(id("A"), Track_t());
+    db.endTransaction();
+    db.insertTrack(id("B"), Track_t());
+    EXPECT_TRUE(journal.transactionOpen());
+    EXPECT_RAISES(journal.undoLastTransaction(), jnl::TransactionOpen_t, "JNL_ActionJournal.cpp", 29);
+    EXPECT_EQ(names(db), (std::vector<std::string>{"A", "B"}));
+    db.endTransaction();
+    ASSERT_TRUE(journal.undoLastTransaction());
+    EXPECT_EQ(names(db), (std::vector<std::string>{"A"}));
+}
+
+TEST(NavDatabase, AnUndoThatFailsHalfWayChangesNothingAndCanBeRetried) {
+    Database_t db(Name_t(""), 3);
+    db.insertTrack(id("B"), Track_t());
+    db.endTransaction();
+    jnl::ActionJournal_t journal;
+    db.attachJournal(&journal);
+    db.eraseTrack(id("B"));
+    db.insertTrack(id("A"), Track_t());
+    db.endTransaction();
+    ASSERT_EQ(journal.actions().size(), 4u);
+
+    // Meanwhile, unrecorded, the name B is used again: putting the erased B back must fail,
+    // after erasing A has already been undone.
+    db.attachJournal(nullptr);
+    db.insertTrack(id("B"), Track_t());
+    db.endTransaction();
+    db.attachJournal(&journal);
+    EXPECT_RAISES(journal.undoLastTransaction(), nav::KeyExists_t, "NAV_Database.cpp", 1572);
+    EXPECT_EQ(names(db), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(kindsOf(journal), (std::vector<std::string>{"start", "erase", "insert", "complete"}));
+    EXPECT_TRUE(db.changedKinds().none());
+
+    db.attachJournal(nullptr);
+    db.eraseTrack(id("B"));
+    db.endTransaction();
+    db.attachJournal(&journal);
+    ASSERT_TRUE(journal.undoLastTransaction());
+    EXPECT_EQ(names(db), (std::vector<std::string>{"B"}));
+    EXPECT_TRUE(journal.actions().empty());
 }
 
 namespace {
