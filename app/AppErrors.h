@@ -17,12 +17,6 @@ private:
     int32_t m_code;
 };
 
-// A handheld record whose first word is zero: the end of the track logs.
-class EmptyRecord_t : public glo::Exception_t {
-public:
-    EmptyRecord_t(const char* source, int line) : glo::Exception_t(source, line) {}
-};
-
 } // namespace app
 
 #endif

@@ -1,45 +1,34 @@
 #ifndef APP_PALMDATABASE_H
 #define APP_PALMDATABASE_H
 
+#include "app/TrackLogDecoder.h"
 #include "glo/GLO_NonCopyable.h"
 #include "nav/NAV_Database.h"
-#include "nav/NAV_Identifiers.h"
-#include "nav/NAV_Track.h"
 #include "plm/PLM_RecordBlock.h"
 
 #include <cstdint>
 #include <memory>
-#include <utility>
-#include <vector>
 
 namespace app {
 
-using DecodedTracks_t = std::vector<std::pair<nav::TrackId_t, nav::Track_t>>;
-
 // The handheld's track database "TrackDB", open for reading while this object lives.
-class PalmDatabase_t : private glo::NonCopyable_t {
+class PalmDatabase_t : private glo::NonCopyable_t, public RecordSource_t {
 public:
     // Opens "TrackDB" and reads its record count.
     // @exception ConError_t (line 64) when it cannot be opened, (line 65) when the count fails.
     PalmDatabase_t();
-    virtual ~PalmDatabase_t();
+    ~PalmDatabase_t() override;
 
-    // A record read into the database's buffer; valid until the next read.
-    struct Record_t {
-        const unsigned char* bytes;
-        uint32_t size;
-    };
-    // Reads record `index`. With `firstOfLog`, a record whose first word is zero is the end of
-    // the logs. @exception ConError_t (line 93) when the read fails; EmptyRecord_t (line 96).
-    Record_t readRecord(uint16_t index, bool firstOfLog = true);
+    // Reads record `index` into the database's one buffer; valid until the next read.
+    // @exception ConError_t (line 93) when the read fails.
+    HandheldRecord_t readRecord(uint16_t index) override;
+    uint32_t recordCount() const override { return m_recordCount; }
 
-    // Decodes every track log, splitting logs at new-segment points. An empty first record ends
-    // the decoding with the tracks completed so far.
-    // @exception ConError_t (line 111) when the record count fails; glo::OutOfRange_t for a
-    // latitude out of range, a colour code without a database colour, or a time past 2038.
+    // Decodes every track log, in record order. A record whose first word is zero where a log
+    // would start, a record too short for a header and a log without a name end the logs; the
+    // tracks completed so far are the result.
+    // @exception ConError_t (line 111) when the record count fails; whatever decodeTrackLog raises.
     DecodedTracks_t readTracks();
-
-    uint16_t recordCount() const { return m_recordCount; }
 
 private:
     uint8_t m_handle = 0;

@@ -1,0 +1,54 @@
+#ifndef APP_TRACKLOGDECODER_H
+#define APP_TRACKLOGDECODER_H
+
+#include "nav/NAV_Identifiers.h"
+#include "nav/NAV_Track.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace app {
+
+using DecodedTracks_t = std::vector<std::pair<nav::TrackId_t, nav::Track_t>>;
+
+// One handheld record as read: its bytes stay valid until the next record is read.
+struct HandheldRecord_t {
+    const unsigned char* bytes = nullptr;
+    uint32_t size = 0;
+    bool firstWordZero = false; // the handheld's end-of-logs mark, when it starts a log
+};
+
+// Where a decoder gets the records after a log's first one.
+class RecordSource_t {
+public:
+    virtual ~RecordSource_t() = default;
+    virtual uint32_t recordCount() const = 0;
+    // @exception ConError_t when the read fails.
+    virtual HandheldRecord_t readRecord(uint16_t index) = 0;
+};
+
+// How a track log's decoding ended.
+enum class LogEnd_t {
+    Complete, // every point of the header's count was decoded
+    CutShort, // a point entry ran past its record, or the log's next record does not exist
+    NoHeader, // the first record is too short to hold a header: the logs end here
+    NoName,   // the log has no name: the logs end here
+};
+
+struct DecodedLog_t {
+    DecodedTracks_t tracks;  // the log's segments in order, each with at least one point
+    uint32_t nextRecord = 0; // the record after the log's last one
+    LogEnd_t end = LogEnd_t::Complete;
+};
+
+// Decodes the track log whose first record is `first` (record `index` of the source): its name and
+// colour from the header, then its points, a new segment starting a new track. The points run on
+// into the next records of the source as the header's points-per-record says.
+// @exception glo::OutOfRange_t for a latitude beyond the poles, a colour code without a database
+// colour, or a time past 2038; ConError_t when a continuation record cannot be read.
+DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& first, uint32_t index);
+
+} // namespace app
+
+#endif

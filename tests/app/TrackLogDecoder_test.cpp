@@ -1,0 +1,94 @@
+// The track-log decoder on its own: records from a plain list, where each log ends and why.
+#include "app/TrackLogDecoder.h"
+
+#include "TrackLog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class Records : public app::RecordSource_t {
+public:
+    std::vector<std::string> records;
+    std::vector<uint16_t> reads;
+
+    uint32_t recordCount() const override { return static_cast<uint32_t>(records.size()); }
+    app::HandheldRecord_t readRecord(uint16_t index) override {
+        reads.push_back(index);
+        const std::string& record = records.at(index);
+        return {reinterpret_cast<const unsigned char*>(record.data()), static_cast<uint32_t>(record.size()),
+                false};
+    }
+    app::DecodedLog_t decodeAt(uint32_t index) {
+        return app::decodeTrackLog(*this, readRecord(static_cast<uint16_t>(index)), index);
+    }
+    void add(const pdbgen::TrackLog& log) {
+        for (std::string& record : pdbgen::encodeTrackLog(log))
+            records.push_back(std::move(record));
+    }
+};
+
+pdbgen::TrackLog walk(const char* name, int points, uint16_t perRecord) {
+    pdbgen::TrackLog log;
+    log.name = name;
+    log.pointsPerRecord = perRecord;
+    for (int i = 0; i < points; ++i)
+        log.points.push_back({(i + 1) * 1000, i * 10, static_cast<uint32_t>(100 + i)});
+    return log;
+}
+
+} // namespace
+
+TEST(TrackLogDecoder, ALogSpanningRecordsSaysWhereTheNextLogStarts) {
+    Records source;
+    source.add(walk("Long", 7, 3)); // records 0, 1, 2
+    source.add(walk("Next", 1, 3)); // record 3
+    const app::DecodedLog_t first = source.decodeAt(0);
+    EXPECT_EQ(first.end, app::LogEnd_t::Complete);
+    EXPECT_EQ(first.nextRecord, 3u);
+    ASSERT_EQ(first.tracks.size(), 1u);
+    EXPECT_EQ(first.tracks[0].first.str(), "Long");
+    EXPECT_EQ(first.tracks[0].second.summary().pointCount, 7);
+    EXPECT_EQ(source.reads, (std::vector<uint16_t>{0, 1, 2}));
+    const app::DecodedLog_t second = source.decodeAt(first.nextRecord);
+    EXPECT_EQ(second.nextRecord, 4u);
+    EXPECT_EQ(second.tracks.at(0).first.str(), "Next");
+}
+
+TEST(TrackLogDecoder, SegmentsBecomeTracksOfOneName) {
+    Records source;
+    pdbgen::TrackLog log = walk("Seg", 5, 100);
+    log.points[2].latitude |= 1;
+    log.points[4].latitude |= 1;
+    source.add(log);
+    const app::DecodedLog_t decoded = source.decodeAt(0);
+    ASSERT_EQ(decoded.tracks.size(), 3u);
+    EXPECT_EQ(decoded.tracks[0].second.summary().pointCount, 2);
+    EXPECT_EQ(decoded.tracks[1].second.summary().pointCount, 2);
+    EXPECT_EQ(decoded.tracks[2].second.summary().pointCount, 1);
+    for (const auto& [id, track] : decoded.tracks)
+        EXPECT_EQ(id.str(), "Seg");
+}
+
+TEST(TrackLogDecoder, WhyALogEnded) {
+    Records source;
+    source.add(walk("Cut", 4, 2)); // needs records 0 and 1; only record 0 is there
+    source.records.resize(1);
+    app::DecodedLog_t cut = source.decodeAt(0);
+    EXPECT_EQ(cut.end, app::LogEnd_t::CutShort);
+    EXPECT_EQ(cut.nextRecord, 2u);
+    EXPECT_EQ(cut.tracks.at(0).second.summary().pointCount, 2);
+
+    source.records = {std::string(37, '\x26')};
+    EXPECT_EQ(source.decodeAt(0).end, app::LogEnd_t::NoHeader);
+
+    pdbgen::TrackLog unnamed = walk("", 1, 10);
+    source.records.clear();
+    source.add(unnamed);
+    const app::DecodedLog_t noName = source.decodeAt(0);
+    EXPECT_EQ(noName.end, app::LogEnd_t::NoName);
+    EXPECT_TRUE(noName.tracks.empty());
+}
