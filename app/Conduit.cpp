@@ -4,8 +4,8 @@
 #include "app/LogFailure.h"
 #include "app/PalmDatabase.h"
 #include "app/Settings.h"
-#include "bin/file/BIN_DatabaseWriter.h"
-#include "bin/file/BIN_FileHeader.h"
+#include "rec/REC_DatabaseWriter.h"
+#include "rec/REC_FileHeader.h"
 #include "glo/GLO_Identity.h"
 #include "nav/NAV_Database.h"
 #include "plm/PLM_Platform.h"
@@ -46,8 +46,8 @@ void writeDesktopFile(const std::string& path, const nav::Database_t& database) 
     bin::basic_ofstream out(partial, std::ios_base::out | std::ios_base::trunc);
     out.exceptions(std::ios_base::failbit | std::ios_base::badbit); // a failed open raises here
     glo::check(out.good(), kSource, 103);
-    bin::FileHeader_t(bin::kConduitWriterVersion).write(out);
-    bin::writeDatabase(database, out);
+    rec::FileHeader_t(rec::kConduitWriterVersion).write(out);
+    rec::writeDatabase(database, out);
     out.close();
     std::filesystem::rename(partial, path);
     cleanup.committed = true;

@@ -97,6 +97,10 @@ public:
         const auto at = m_buffer.pubseekoff(0, std::ios_base::cur, std::ios_base::in);
         return at < 0 ? 0 : static_cast<std::size_t>(at);
     }
+    // Moves the read position on by `bytes` that were read some other way.
+    void skip(std::size_t bytes) {
+        m_buffer.pubseekoff(static_cast<std::streamoff>(bytes), std::ios_base::cur, std::ios_base::in);
+    }
     // Moves both the read and the write position back to the start; the content stays.
     void rewind() {
         m_buffer.pubseekpos(0, std::ios_base::in);

@@ -1,5 +1,5 @@
 // Arbitrary bytes as a Tracks.tlx file through the record file reader.
-#include "bin/file/BIN_DatabaseReader.h"
+#include "rec/REC_DatabaseReader.h"
 
 #include <cstdint>
 #include <sstream>
@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     try {
         nav::Database_t database(nav::Name_t(""), 3);
-        bin::readDatabase(in, database);
+        rec::readDatabase(in, database);
     } catch (const glo::Exception_t&) {
     }
     return 0;

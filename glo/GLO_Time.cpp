@@ -75,8 +75,10 @@ Time_t Time_t::now() {
     return Time_t(static_cast<int32_t>(seconds));
 }
 
-void Time_t::setClock(Clock clock) {
+Time_t::Clock Time_t::setClock(Clock clock) {
+    const Clock previous = g_clock == &systemClock ? nullptr : g_clock;
     g_clock = clock ? clock : &systemClock;
+    return previous;
 }
 
 double Time_t::standardUtcOffset() {

@@ -21,7 +21,8 @@ public:
     // The system clock. @exception Assert_t (line 27) when the clock gives no usable time.
     static Time_t now();
     // Replaces the system clock (null restores it); for tests.
-    static void setClock(Clock clock);
+    // Null is the system clock. Returns the clock it replaces (null for the system clock).
+    static Clock setClock(Clock clock);
 
     // Offset of the local zone's standard time from UTC, in seconds east, daylight saving excluded.
     static double standardUtcOffset();

@@ -4,7 +4,7 @@
 
 #include "PdbWriter.h"
 #include "TrackLog.h"
-#include "bin/file/BIN_DatabaseReader.h"
+#include "rec/REC_DatabaseReader.h"
 
 #include <filesystem>
 #include <iostream>
@@ -62,7 +62,7 @@ int runDemo(const std::string& rootPath) {
 
     const std::string file = rootPath + "/" + user.directory + "/Pathlet/Tracks.tlx";
     nav::Database_t database(nav::Name_t(""), 3);
-    bin::readDatabaseFile(file, database);
+    rec::readDatabaseFile(file, database);
     std::cout << "\n" << file << " (" << fs::file_size(file) << " bytes):\n\n";
     printTrackTable(database, std::cout);
     return 0;

@@ -2,7 +2,7 @@
 #include "TrackTable.h"
 #include "Utf8Text.h"
 
-#include "bin/file/BIN_DatabaseReader.h"
+#include "rec/REC_DatabaseReader.h"
 
 #include <iomanip>
 #include <iostream>
@@ -44,7 +44,7 @@ std::string pointJson(const nav::TrackPoint_t& p) {
     return out.str();
 }
 
-void printJson(const bin::FileInfo_t& info, const nav::Database_t& database, bool points, uint32_t codePage) {
+void printJson(const rec::FileInfo_t& info, const nav::Database_t& database, bool points, uint32_t codePage) {
     std::cout << "{\"format_version\": " << info.formatVersion
               << ", \"writer_version\": " << info.writerVersion
               << ", \"build\": {\"label\": " << jsonString(info.buildLabel, codePage)
@@ -88,10 +88,10 @@ void printJson(const bin::FileInfo_t& info, const nav::Database_t& database, boo
 int runDump(const std::string& file, bool json, bool points, uint32_t codePage) {
     startUp(codePage);
     nav::Database_t database(nav::Name_t(""), 3);
-    bin::FileInfo_t info;
+    rec::FileInfo_t info;
     try {
-        info = bin::readDatabaseFile(file, database);
-    } catch (const bin::FileFormatError_t& e) {
+        info = rec::readDatabaseFile(file, database);
+    } catch (const rec::FileFormatError_t& e) {
         throw UsageError(file + ": " + e.what());
     }
     if (json) {

@@ -1,7 +1,7 @@
 #include "Commands.h"
 #include "Export.h"
 
-#include "bin/file/BIN_DatabaseReader.h"
+#include "rec/REC_DatabaseReader.h"
 
 #include <fstream>
 #include <iostream>
@@ -12,8 +12,8 @@ namespace {
 
 void readFile(const std::string& file, nav::Database_t& database) {
     try {
-        bin::readDatabaseFile(file, database);
-    } catch (const bin::FileFormatError_t& e) {
+        rec::readDatabaseFile(file, database);
+    } catch (const rec::FileFormatError_t& e) {
         throw UsageError(file + ": " + e.what());
     }
 }

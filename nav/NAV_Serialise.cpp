@@ -1,5 +1,6 @@
 #include "nav/NAV_Serialise.h"
 
+#include "bin/BIN_endian.h"
 #include "glo/GLO_Exception.h"
 
 #include <cmath>
@@ -10,9 +11,12 @@ void writeOptional(bin::basic_ostream& out, const glo::Optional_t<double>& value
     out << value.present() << (value.present() ? value.get() : 0.0);
 }
 
+int32_t storedSeconds(const glo::Optional_t<glo::Time_t>& value) {
+    return (value.present() ? value.get() : glo::Time_t::now()).seconds();
+}
+
 void writeOptional(bin::basic_ostream& out, const glo::Optional_t<glo::Time_t>& value) {
-    const glo::Time_t time = value.present() ? value.get() : glo::Time_t::now();
-    out << value.present() << time.seconds();
+    out << value.present() << storedSeconds(value);
 }
 
 void writePosition(bin::basic_ostream& out, const geo::Position_t& position) {
@@ -125,6 +129,50 @@ void readPositions(bin::basic_istream& in, std::vector<geo::Position_t>& positio
     }
     if (in.good())
         positions = std::move(read);
+}
+
+namespace {
+
+unsigned char* putOptional(unsigned char* out, const glo::Optional_t<double>& value) {
+    out[0] = value.present() ? 1 : 0;
+    bin::storeDouble(out + 1, value.present() ? value.get() : 0.0);
+    return out + 9;
+}
+
+// An optional double at `in`; false for a presence byte other than 0 or 1.
+bool takeOptional(const unsigned char* in, glo::Optional_t<double>& value) {
+    if (in[0] > 1)
+        return false;
+    value = in[0] ? glo::Optional_t<double>(bin::loadDouble(in + 1)) : glo::Optional_t<double>();
+    return true;
+}
+
+} // namespace
+
+void encodeTrackPoint(unsigned char* out, const TrackPoint_t& point) {
+    bin::storeU32(out, static_cast<uint32_t>(point.position.latitude()));
+    bin::storeU32(out + 4, static_cast<uint32_t>(point.position.longitude()));
+    out = putOptional(out + 8, point.position.altitude());
+    out[0] = point.time.present() ? 1 : 0;
+    bin::storeU32(out + 1, static_cast<uint32_t>(storedSeconds(point.time)));
+    putOptional(out + 5, point.auxiliary);
+}
+
+bool decodeTrackPoint(const unsigned char* in, TrackPoint_t& point) {
+    const int32_t latitude = bin::loadI32(in);
+    const int32_t longitude = bin::loadI32(in + 4);
+    glo::Optional_t<double> altitude;
+    glo::Optional_t<double> auxiliary;
+    const unsigned char timeFlag = in[17];
+    const int32_t seconds = bin::loadI32(in + 18);
+    if (!geo::Position_t::validLatitude(latitude) || !takeOptional(in + 8, altitude) || timeFlag > 1 ||
+        (timeFlag == 1 && seconds < 0) || !takeOptional(in + 22, auxiliary))
+        return false;
+    point.position = geo::Position_t(latitude, longitude, altitude);
+    point.time =
+        timeFlag ? glo::Optional_t<glo::Time_t>(glo::Time_t(seconds)) : glo::Optional_t<glo::Time_t>();
+    point.auxiliary = auxiliary;
+    return true;
 }
 
 } // namespace nav

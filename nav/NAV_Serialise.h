@@ -5,26 +5,25 @@
 #include "geo/GEO_Box.h"
 #include "glo/GLO_Optional.h"
 #include "glo/GLO_Time.h"
+#include "nav/NAV_TrackPoint.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace nav {
 
-// The composite encodings of the record file, little-endian throughout:
-//   optional double   presence byte (1/0), then the double (0.0 when absent)         9 bytes
-//   optional time     presence byte, then i32 seconds since 1970 (now when absent)   5 bytes
-//   position          i32 latitude, i32 longitude, optional double altitude          17 bytes
-//   box               flag byte (non-zero: empty, nothing follows), then the
-//                     north-east and south-west corners as positions              1 or 35 bytes
-//   position list     u32 count, then the positions
-//   rounded double    rounded half away from zero, as i32                           4 bytes
-// Reads set failbit on data that does not make a valid value (a latitude out of range, a presence
-// byte other than 0 or 1) and leave the target unchanged.
+// The value encodings that the record file's records are made of, each written and read here as
+// a pair (little-endian, unaligned): optional values (a presence byte 1/0, then the value),
+// positions (latitude, longitude, optional altitude), boxes (an "empty" flag byte, then the
+// north-east and south-west corners), position lists (a u32 count, then the positions) and track
+// points. Reads set failbit on data that does not make a valid value (a latitude out of range, a
+// presence byte other than 0 or 1) and leave the target unchanged.
 
 void writeOptional(bin::basic_ostream& out, const glo::Optional_t<double>& value);
 // An absent time is written as the current time, read afresh for each value.
 void writeOptional(bin::basic_ostream& out, const glo::Optional_t<glo::Time_t>& value);
+// The seconds stored for an optional time: its own, or the current time when it is absent.
+int32_t storedSeconds(const glo::Optional_t<glo::Time_t>& value);
 void writePosition(bin::basic_ostream& out, const geo::Position_t& position);
 void writeBox(bin::basic_ostream& out, const geo::Box_t& box);
 void writePositions(bin::basic_ostream& out, const std::vector<geo::Position_t>& positions);
@@ -37,6 +36,13 @@ void readOptional(bin::basic_istream& in, glo::Optional_t<glo::Time_t>& value);
 void readPosition(bin::basic_istream& in, geo::Position_t& position);
 void readBox(bin::basic_istream& in, geo::Box_t& box);
 void readPositions(bin::basic_istream& in, std::vector<geo::Position_t>& positions);
+
+// A track point: latitude, longitude, optional altitude, optional time, optional auxiliary
+// value. Tracks hold millions of points, so these work on bytes in place.
+constexpr std::size_t kTrackPointSize = 31;
+void encodeTrackPoint(unsigned char* out, const TrackPoint_t& point);
+// False (and `point` unchanged) for bytes that make no valid point.
+bool decodeTrackPoint(const unsigned char* in, TrackPoint_t& point);
 
 } // namespace nav
 

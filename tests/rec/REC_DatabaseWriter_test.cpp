@@ -1,9 +1,9 @@
-#include "app/PalmDatabase.h"
 #include "bin/BIN_record.h"
-#include "bin/file/BIN_DatabaseWriter.h"
-#include "bin/file/BIN_FileHeader.h"
+#include "glo/GLO_Time.h"
+#include "rec/REC_DatabaseWriter.h"
+#include "rec/REC_FileHeader.h"
+#include "rec/REC_Records.h"
 
-#include "../../app/ConduitFixture.h"
 #include "TestSupport.h"
 
 using testsupport::Bytes;
@@ -23,13 +23,29 @@ const Bytes kAbsentDouble = {0, 0, 0, 0, 0, 0, 0, 0, 0};
 
 Bytes fileOf(const nav::Database_t& database) {
     bin::basic_stringstream out;
-    bin::FileHeader_t(bin::kConduitWriterVersion).write(out);
-    bin::writeDatabase(database, out);
+    rec::FileHeader_t(rec::kConduitWriterVersion).write(out);
+    rec::writeDatabase(database, out);
     const std::string s = out.str();
     return Bytes(s.begin(), s.end());
 }
 
-class DatabaseWriter : public testsupport::ConduitFixture {};
+// A track record's payload after its name: display flag, colour, count, points.
+std::string trackPayload(const nav::Track_t& track) {
+    bin::basic_stringstream out;
+    rec::writeTrack(out, nav::TrackId_t(nav::Name_t("X")), track);
+    return out.str().substr(2);
+}
+
+// Points without a time are written with the current time: a fixed clock, restored afterwards.
+class DatabaseWriter : public ::testing::Test {
+protected:
+    static constexpr int32_t kNow = 0x11223344;
+    DatabaseWriter() : m_clock(glo::Time_t::setClock([]() -> int64_t { return kNow; })) {}
+    ~DatabaseWriter() override { glo::Time_t::setClock(m_clock); }
+
+private:
+    glo::Time_t::Clock m_clock;
+};
 
 nav::TrackPoint_t pointAt(int32_t latitude) {
     nav::TrackPoint_t point;
@@ -48,9 +64,13 @@ TEST_F(DatabaseWriter, AnEmptyDatabaseIsTheHeaderAndOneNameFlagRecord) {
 }
 
 TEST_F(DatabaseWriter, TheWorkedExampleGivesThe131ByteFile) {
-    setTrackDb({testsupport::workedExampleRecord()});
+    // The worked example's handheld record, decoded: one track of two points, the second untimed.
+    nav::Track_t decoded;
+    decoded.setColor(nav::Color4);
+    decoded.appendPoint({geo::Position_t(536870913, 134217728), glo::Time_t(0x259D4C01), {}});
+    decoded.appendPoint({geo::Position_t(536870912, 134217728), {}, {}});
     nav::Database_t database(nav::Name_t(""), 3);
-    app::importTracks(database);
+    database.insertTrack(nav::TrackId_t(nav::Name_t("T1")), decoded);
     const Bytes track = concat({
         Bytes{0x4A, 0, 0, 0, 0x54, 0x54, 0x31, 0x00, 0x01, 0x04, 0, 0, 0, 0x02, 0, 0, 0},
         Bytes{0x01, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x08},
@@ -81,9 +101,7 @@ TEST_F(DatabaseWriter, EveryPointIsWrittenOnceAcrossChunkSeams) {
         nav::Track_t track;
         for (int i = 1; i <= count; ++i)
             track.appendPoint(pointAt(i));
-        bin::basic_stringstream out;
-        bin::writeTrack(out, track);
-        const std::string bytes = out.str();
+        const std::string bytes = trackPayload(track);
         ASSERT_EQ(bytes.size(), 9u + 31u * static_cast<std::size_t>(count));
         EXPECT_EQ(static_cast<unsigned char>(bytes[5]), count & 0xFF);
         for (int i = 0; i < count; ++i) {
@@ -103,14 +121,13 @@ TEST_F(DatabaseWriter, TracksAreWrittenInNameOrderIgnoringCase) {
 }
 
 TEST_F(DatabaseWriter, EachUntimedPointReadsTheClockAfresh) {
-    static int32_t tick = 1000;
+    static int32_t tick;
+    tick = 1000;
     glo::Time_t::setClock([]() -> int64_t { return tick++; });
     nav::Track_t track;
     track.appendPoint({geo::Position_t(0, 0), {}, {}});
     track.appendPoint({geo::Position_t(0, 1), {}, {}});
-    bin::basic_stringstream out;
-    bin::writeTrack(out, track);
-    const std::string bytes = out.str();
+    const std::string bytes = trackPayload(track);
     EXPECT_EQ(static_cast<unsigned char>(bytes[9 + 18]), 0xE8);
     EXPECT_EQ(static_cast<unsigned char>(bytes[9 + 31 + 18]), 0xE9);
 }

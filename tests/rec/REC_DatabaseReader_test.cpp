@@ -1,7 +1,7 @@
 #include "bin/BIN_record.h"
-#include "bin/file/BIN_DatabaseReader.h"
-#include "bin/file/BIN_DatabaseWriter.h"
-#include "bin/file/BIN_FileHeader.h"
+#include "rec/REC_DatabaseReader.h"
+#include "rec/REC_DatabaseWriter.h"
+#include "rec/REC_FileHeader.h"
 
 #include "TestSupport.h"
 
@@ -11,20 +11,20 @@ namespace {
 
 std::string fileOf(const nav::Database_t& database) {
     bin::basic_stringstream out;
-    bin::FileHeader_t(bin::kConduitWriterVersion).write(out);
-    bin::writeDatabase(database, out);
+    rec::FileHeader_t(rec::kConduitWriterVersion).write(out);
+    rec::writeDatabase(database, out);
     return out.str();
 }
 
-bin::FileInfo_t readBack(const std::string& bytes, nav::Database_t& database) {
+rec::FileInfo_t readBack(const std::string& bytes, nav::Database_t& database) {
     std::istringstream in(bytes);
-    return bin::readDatabase(in, database);
+    return rec::readDatabase(in, database);
 }
 
 // The header and the records given, framed.
 std::string fileWith(const std::vector<bin::record_t*>& records) {
     bin::basic_stringstream out;
-    bin::FileHeader_t(bin::kConduitWriterVersion).write(out);
+    rec::FileHeader_t(rec::kConduitWriterVersion).write(out);
     for (bin::record_t* record : records)
         out << *record;
     return out.str();
@@ -70,7 +70,7 @@ void expectFormatError(const std::string& bytes, uint64_t offset, const std::str
     try {
         readBack(bytes, database);
         ADD_FAILURE() << "read without error: " << part;
-    } catch (const bin::FileFormatError_t& e) {
+    } catch (const rec::FileFormatError_t& e) {
         EXPECT_EQ(e.offset(), offset) << e.what();
         EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
     }
@@ -83,7 +83,7 @@ TEST(BinDatabaseReader, WritingWhatWasReadGivesTheSameBytes) {
     fill(full);
     const std::string original = fileOf(full);
     nav::Database_t database(nav::Name_t(""), 3);
-    const bin::FileInfo_t info = readBack(original, database);
+    const rec::FileInfo_t info = readBack(original, database);
     EXPECT_EQ(info.formatVersion, 105);
     EXPECT_EQ(info.writerVersion, 203);
     EXPECT_EQ(info.buildLabel, "SQA");
@@ -111,7 +111,7 @@ TEST(BinDatabaseReader, UnknownRecordsAreSkippedAndCounted) {
     bin::record_t odd('Z');
     odd << uint32_t{42};
     nav::Database_t database(nav::Name_t(""), 3);
-    const bin::FileInfo_t info = readBack(fileWith({&odd}), database);
+    const rec::FileInfo_t info = readBack(fileWith({&odd}), database);
     EXPECT_EQ(info.unknownRecords, 1u);
 }
 

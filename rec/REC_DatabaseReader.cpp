@@ -1,0 +1,149 @@
+#include "rec/REC_DatabaseReader.h"
+
+#include "bin/BIN_endian.h"
+#include "rec/REC_Records.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+namespace rec {
+
+namespace {
+
+constexpr const char* kSource = "REC_DatabaseReader.cpp";
+constexpr std::size_t kFrameSize = 5;
+
+template <class Table, class Id, class Object>
+void insertUnique(const Payload_t& payload, Table& table, const Id& id, Object&& object) {
+    if (!table.emplace(id, std::forward<Object>(object)).second)
+        payload.fail(kSource, 150, id.text() + " appears twice");
+}
+
+void readDatabaseRecord(char type, Payload_t& payload, nav::Database_t& database, FileInfo_t& info) {
+    switch (static_cast<RecordType>(type)) {
+    case RecordType::Waypoint: {
+        nav::WaypointId_t id;
+        nav::Waypoint_t waypoint;
+        readWaypoint(payload, id, waypoint);
+        payload.finish(RecordType::Waypoint);
+        insertUnique(payload, database.waypoints(), id, std::move(waypoint));
+        break;
+    }
+    case RecordType::Route: {
+        nav::RouteId_t id;
+        nav::Route_t route;
+        readRoute(payload, id, route);
+        payload.finish(RecordType::Route);
+        insertUnique(payload, database.routes(), id, std::move(route));
+        break;
+    }
+    case RecordType::Track: {
+        nav::Name_t name;
+        nav::Track_t track;
+        readTrack(payload, name, track);
+        payload.finish(RecordType::Track);
+        const nav::TrackId_t id(name);
+        if (database.tracks().count(id))
+            payload.fail(kSource, 185, id.text() + " appears twice");
+        database.insertTrack(id, std::move(track));
+        break;
+    }
+    case RecordType::RouteFlag: {
+        nav::RouteId_t id;
+        uint8_t flag = 0;
+        readRouteFlag(payload, id, flag);
+        payload.finish(RecordType::RouteFlag);
+        database.routeFlagList().emplace_back(id, flag);
+        break;
+    }
+    case RecordType::LEntry: {
+        nav::LEntry_t entry;
+        readLEntry(payload, entry);
+        payload.finish(RecordType::LEntry);
+        database.recordSet().insert(std::move(entry));
+        break;
+    }
+    case RecordType::NameFlag: {
+        std::string text;
+        uint8_t flag = 0;
+        readNameFlag(payload, text, flag);
+        payload.finish(RecordType::NameFlag);
+        database.nameFlagList().emplace_back(std::move(text), flag);
+        break;
+    }
+    default:
+        ++info.unknownRecords; // the framing lets a reader step over what it does not know
+        break;
+    }
+}
+
+// Reads one framed record's payload, growing it as bytes arrive so that a lying length cannot
+// allocate 4 GB. Returns false at the end of the file.
+bool readFrame(std::istream& in, uint64_t offset, char& type, std::string& payload) {
+    unsigned char frame[kFrameSize];
+    in.read(reinterpret_cast<char*>(frame), kFrameSize);
+    if (in.gcount() == 0)
+        return false;
+    if (in.gcount() != static_cast<std::streamsize>(kFrameSize))
+        throw FileFormatError_t(kSource, 242, offset, "record header is cut short");
+    const uint32_t length = bin::loadU32(frame);
+    type = static_cast<char>(frame[4]);
+    payload.clear();
+    constexpr std::size_t kChunk = 1 << 20;
+    while (payload.size() < length) {
+        const std::size_t want = std::min<std::size_t>(kChunk, length - payload.size());
+        const std::size_t had = payload.size();
+        payload.resize(had + want);
+        in.read(payload.data() + had, static_cast<std::streamsize>(want));
+        if (in.gcount() != static_cast<std::streamsize>(want))
+            throw FileFormatError_t(kSource, 255, offset,
+                                    std::string("record '") + type + "' of " + std::to_string(length) +
+                                        " bytes is cut short");
+    }
+    return true;
+}
+
+} // namespace
+
+FileInfo_t readDatabase(std::istream& in, nav::Database_t& database) {
+    FileInfo_t info;
+    char signature[sizeof kSignature] = {};
+    if (!in.read(signature, sizeof signature) || std::memcmp(signature, kSignature, sizeof signature))
+        throw FileFormatError_t(kSource, 230, 0, "not a record file (no QvRcd signature)");
+
+    // A fresh database starts with one name-flag entry; the file says what the list holds.
+    database.nameFlagList().clear();
+    uint64_t offset = sizeof signature;
+    std::string bytes;
+    char type = 0;
+    while (readFrame(in, offset, type, bytes)) {
+        Payload_t payload(bytes, offset, info.formatVersion);
+        if (info.records == 0) {
+            if (type != typeByte(RecordType::Format))
+                payload.fail(kSource, 262, "the first record is not the format record 'D'");
+            readFormatRecord(payload, info);
+        } else if (info.records == 1) {
+            if (type != typeByte(RecordType::Writer))
+                payload.fail(kSource, 269, "the second record is not the writer record 'A'");
+            readWriterRecord(payload, info);
+        } else {
+            readDatabaseRecord(type, payload, database, info);
+        }
+        ++info.records;
+        offset += kFrameSize + bytes.size();
+    }
+    if (info.records < 2)
+        throw FileFormatError_t(kSource, 280, offset, "the file ends before its format and writer records");
+    database.endTransaction();
+    return info;
+}
+
+FileInfo_t readDatabaseFile(const std::string& path, nav::Database_t& database) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw FileFormatError_t(kSource, 289, 0, "cannot open " + path);
+    return readDatabase(in, database);
+}
+
+} // namespace rec

@@ -1,0 +1,26 @@
+#ifndef REC_REC_DATABASEREADER_H
+#define REC_REC_DATABASEREADER_H
+
+#include "nav/NAV_Database.h"
+#include "rec/REC_FileFormat.h"
+#include "rec/REC_FileHeader.h"
+
+#include <istream>
+#include <string>
+
+namespace rec {
+
+// Reads a whole record file into an empty database: the signature, the format record (its
+// version drives the reads of identifiers and route stops), the writer record, then every
+// database record. Track points are appended one by one, so every statistic is rebuilt.
+// @exception FileFormatError_t for anything that is not a well-formed record file: a wrong
+// signature, a truncated record, a payload that does not parse to its exact length, a field out
+// of range, a format newer than 105, a duplicate key.
+FileInfo_t readDatabase(std::istream& in, nav::Database_t& database);
+
+// The same for a file on disk; a file that cannot be opened is a FileFormatError_t at offset 0.
+FileInfo_t readDatabaseFile(const std::string& path, nav::Database_t& database);
+
+} // namespace rec
+
+#endif
