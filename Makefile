@@ -42,6 +42,8 @@ test-native: build build-asan
 	ctest --test-dir build --output-on-failure -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+	tests/run_binaries_whole.sh build
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 tests/run_binaries_whole.sh build-asan
 
 # Pathlet.dll, Pathlet_LANG.dll and PathletSetup.exe: dist/win32 (i686, the product) and
 # dist/win64 (x86_64). 32-bit Wine needs Debian's i386 architecture, added once.

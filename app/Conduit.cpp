@@ -4,11 +4,11 @@
 #include "app/LogFailure.h"
 #include "app/PalmDatabase.h"
 #include "app/Settings.h"
-#include "rec/REC_DatabaseWriter.h"
-#include "rec/REC_FileHeader.h"
 #include "glo/GLO_Identity.h"
 #include "nav/NAV_Database.h"
 #include "plm/PLM_Platform.h"
+#include "rec/REC_DatabaseWriter.h"
+#include "rec/REC_FileHeader.h"
 #include "win/WIN_FaultTranslation.h"
 
 #include <cstring>

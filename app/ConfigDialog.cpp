@@ -4,6 +4,7 @@
 #include "win/WIN_FaultTranslation.h"
 
 #include <cstring>
+#include <utility>
 
 namespace app {
 
@@ -11,8 +12,8 @@ namespace {
 DialogPresenter g_presenter = nullptr;
 } // namespace
 
-void setDialogPresenter(DialogPresenter presenter) {
-    g_presenter = presenter;
+DialogPresenter setDialogPresenter(DialogPresenter presenter) {
+    return std::exchange(g_presenter, presenter);
 }
 
 void ConfigDialog_t::onInitDialog(DialogControls_t& controls) {

@@ -1,6 +1,8 @@
 #ifndef APP_CONFIGDIALOG_H
 #define APP_CONFIGDIALOG_H
 
+#include "app/HostInterface.h"
+
 #include <cstdint>
 
 namespace app {
@@ -15,17 +17,8 @@ enum ConfigControl : int {
     kPictureSide = 1025,
 };
 
-// The state of the dialog's controls while it is shown.
-struct DialogControls_t {
-    bool handheldToDesktop = false; // radio 1012
-    bool doNothing = false;         // radio 1013
-    bool makeDefault = false;       // check box 1016
-};
-
-// Shows the dialog modally: lets the user change the controls and returns true for OK, false for
-// Cancel. Windows shows the template; other hosts install a presenter of their own.
-using DialogPresenter = bool (*)(DialogControls_t& controls);
-void setDialogPresenter(DialogPresenter presenter);
+// Returns the presenter it replaces.
+DialogPresenter setDialogPresenter(DialogPresenter presenter);
 
 // The dialog in which the user chooses the action of the next HotSync (2 handheld to desktop,
 // 6 do nothing) and whether it becomes the default.

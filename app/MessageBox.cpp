@@ -11,8 +11,10 @@ void toStandardError(const std::string& text, unsigned) {
 MessageBoxPresenter g_presenter = &toStandardError;
 } // namespace
 
-void setMessageBoxPresenter(MessageBoxPresenter presenter) {
+MessageBoxPresenter setMessageBoxPresenter(MessageBoxPresenter presenter) {
+    const MessageBoxPresenter previous = g_presenter == &toStandardError ? nullptr : g_presenter;
     g_presenter = presenter ? presenter : &toStandardError;
+    return previous;
 }
 
 void showMessageBox(const std::string& text, unsigned style) {

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <map>
+#include <utility>
 
 namespace app {
 
@@ -14,8 +15,8 @@ constexpr const char* kSource = "Settings.cpp";
 
 // Paths already worked out, by user: each user's HotSyncs write that user's own file. A path is
 // cached only once it was worked out and recorded without failure, so a failed call retries.
-std::map<uint32_t, std::string>& pathCache() {
-    static std::map<uint32_t, std::string> paths;
+PathCache_t& pathCache() {
+    static PathCache_t paths;
     return paths;
 }
 
@@ -25,6 +26,10 @@ std::string textOf(const char* buffer) {
 }
 
 } // namespace
+
+PathCache_t exchangePathCache(PathCache_t paths) {
+    return std::exchange(pathCache(), std::move(paths));
+}
 
 std::string Settings_t::FileName() const {
     auto& paths = pathCache();

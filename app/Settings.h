@@ -5,6 +5,7 @@
 #include "plm/PLM_Platform.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace app {
@@ -38,6 +39,11 @@ public:
 private:
     uint32_t m_userId = 0;
 };
+
+// The desktop file paths worked out so far, by user: a host context starts with none and puts
+// back what it found.
+using PathCache_t = std::map<uint32_t, std::string>;
+PathCache_t exchangePathCache(PathCache_t paths);
 
 // The separator between directory names in the paths the conduit builds.
 #ifdef _WIN32

@@ -12,8 +12,10 @@ DeleteMetaFileFn g_delete = &deleteNothing;
 int g_failedDeletions = 0;
 } // namespace
 
-void setDeleteMetaFile(DeleteMetaFileFn deleter) {
+DeleteMetaFileFn setDeleteMetaFile(DeleteMetaFileFn deleter) {
+    const DeleteMetaFileFn previous = g_delete == &deleteNothing ? nullptr : g_delete;
     g_delete = deleter ? deleter : &deleteNothing;
+    return previous;
 }
 
 MetaFile_t::MetaFile_t(MetaFileHandle handle) : m_handle(handle) {

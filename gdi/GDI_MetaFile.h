@@ -11,7 +11,8 @@ using MetaFileHandle = void*;
 
 // Hook that deletes a picture handle; returns false when the deletion fails. Replaceable for tests.
 using DeleteMetaFileFn = bool (*)(MetaFileHandle);
-void setDeleteMetaFile(DeleteMetaFileFn deleter);
+// Null deletes nothing. Returns the hook it replaces (null for the default).
+DeleteMetaFileFn setDeleteMetaFile(DeleteMetaFileFn deleter);
 
 // A shared, reference-counted picture. Owns its handle and deletes it when the last owner goes.
 class MetaFile_t : public glo::RefCounter_t {

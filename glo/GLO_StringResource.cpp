@@ -9,8 +9,15 @@ ModuleLoader g_loader = nullptr;
 ModuleHandle g_module = nullptr;
 } // namespace
 
-void setResourceModuleLoader(ModuleLoader loader) {
-    g_loader = loader;
+ModuleLoader resourceModuleLoader() {
+    return g_loader;
+}
+
+ResourceModuleState_t exchangeResourceModuleState(ResourceModuleState_t state) {
+    const ResourceModuleState_t previous{g_loader, g_module};
+    g_loader = state.loader;
+    g_module = state.module;
+    return previous;
 }
 
 ModuleHandle ResourceModule() {

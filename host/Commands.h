@@ -4,9 +4,21 @@
 #include "DesktopLog.h"
 #include "TerminalDialog.h"
 
+#include "app/HostInterface.h"
+
+#include "app/HostInterface.h"
 #include <cstdint>
+#include <memory>
+
+#include "app/HostInterface.h"
+#include <memory>
 #include <optional>
+
+#include "app/HostInterface.h"
+#include <memory>
 #include <stdexcept>
+
+#include <memory>
 #include <string>
 
 namespace host {
@@ -46,8 +58,9 @@ int runExport(const std::string& file, const std::string& format, const std::str
               uint32_t codePage);
 int runPlot(const std::string& file, const std::string& output, uint32_t codePage);
 
-// The conduit module's start-up: the handheld's code page becomes the text services' locale.
-void startUp(uint32_t codePage);
+// Installs the host's services and starts the conduit module for as long as the result lives:
+// the handheld's code page becomes the text services' locale.
+std::unique_ptr<app::HostContext_t> startUp(uint32_t codePage, app::HostServices_t services = {});
 
 // $PATHLET_ROOT, else ~/.local/share/pathlet.
 std::string defaultRoot();

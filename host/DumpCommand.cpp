@@ -86,7 +86,7 @@ void printJson(const rec::FileInfo_t& info, const nav::Database_t& database, boo
 } // namespace
 
 int runDump(const std::string& file, bool json, bool points, uint32_t codePage) {
-    startUp(codePage);
+    const auto context = startUp(codePage);
     nav::Database_t database(nav::Name_t(""), 3);
     rec::FileInfo_t info;
     try {

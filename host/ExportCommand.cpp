@@ -42,7 +42,7 @@ template <class Write> void writeOutput(const std::string& output, Write&& write
 
 int runExport(const std::string& file, const std::string& format, const std::string& output,
               uint32_t codePage) {
-    startUp(codePage);
+    const auto context = startUp(codePage);
     nav::Database_t database(nav::Name_t(""), 3);
     readFile(file, database);
     writeOutput(output, [&](std::ostream& out) {
@@ -55,7 +55,7 @@ int runExport(const std::string& file, const std::string& format, const std::str
 }
 
 int runPlot(const std::string& file, const std::string& output, uint32_t codePage) {
-    startUp(codePage);
+    const auto context = startUp(codePage);
     nav::Database_t database(nav::Name_t(""), 3);
     readFile(file, database);
     writeOutput(output, [&](std::ostream& out) { writeSvg(database, codePage, out); });

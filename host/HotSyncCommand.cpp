@@ -2,11 +2,9 @@
 #include "HotSyncRoot.h"
 
 #include "app/ConduitApi.h"
-#include "app/MessageBox.h"
 #include "glo/GLO_CodePage.h"
 #include "glo/GLO_Exception.h"
 #include "plm/desktop/PLM_PdbHandheld.h"
-#include "win/WIN_Locale.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -53,16 +51,16 @@ std::string defaultRoot() {
     return std::string(home && *home ? home : ".") + "/.local/share/pathlet";
 }
 
-void startUp(uint32_t codePage) {
-    win::setAnsiCodePage(codePage);
-    try {
-        win::applyDefaultLocale();
-    } catch (const glo::LocaleDoesNotExist_t&) {
+std::unique_ptr<app::HostContext_t> startUp(uint32_t codePage, app::HostServices_t services) {
+    services.ansiCodePage = codePage;
+    auto context = std::make_unique<app::HostContext_t>(services);
+    if (app::startUpModule() != app::StartUp_t::Ready) {
         std::string known;
         for (const uint32_t page : glo::CodePage_t::ansiCodePages())
             known += (known.empty() ? "" : ", ") + std::to_string(page);
         throw UsageError("code page " + std::to_string(codePage) + " is not supported (" + known + " are)");
     }
+    return context;
 }
 
 int runHotSync(const HotSyncOptions& options) {
@@ -73,13 +71,13 @@ int runHotSync(const HotSyncOptions& options) {
         throw UsageError("no handheld at " + options.handheld);
     if (kUserNameOffset + options.user.size() + 1 > kSyncPropertiesSize)
         throw UsageError("the user name is too long");
-    startUp(options.codePage);
-
     HotSyncRoot root(options.root);
     plm::PdbHandheld_t handheld(options.handheld);
     DesktopLog log(options.root + "/HotSync.log", options.logFormat, options.codePage);
-    plm::setPlatform({&log, &handheld, &root, &root});
-    app::setMessageBoxPresenter(&toStandardError);
+    app::HostServices_t services;
+    services.platform = {&log, &handheld, &root, &root};
+    services.messageBox = &toStandardError;
+    auto context = startUp(options.codePage, services);
 
     const bool known = root.user(options.user).has_value();
     const int32_t syncType = options.syncType ? *options.syncType
@@ -93,7 +91,7 @@ int runHotSync(const HotSyncOptions& options) {
     log.begin(options.user);
     const int32_t result = OpenConduit(&progress, properties.data());
     log.finish(result);
-    plm::setPlatform({});
+    context.reset();
     if (!known)
         std::cerr << "pathlet: unknown user '" << options.user
                   << "' ('pathlet users list' shows the users)\n";

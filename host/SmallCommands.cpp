@@ -87,7 +87,9 @@ int runConfigure(const ConfigureOptions& options) {
     // Flags answer the dialog; without them it asks, on a terminal or from lines on standard input.
     DialogScript script = options.script;
     script.interactive = !script.action && !script.makeDefault && !script.cancel;
-    installTerminalDialog(script, std::cin, std::cout);
+    app::HostServices_t services;
+    services.dialog = terminalDialog(script, std::cin, std::cout);
+    const app::HostContext_t context(services);
     const uint32_t size = kConfigRecordSize;
     const int32_t result = CfgConduit(0, record.data(), &size);
     if (result != 0)

@@ -1,7 +1,5 @@
 #include "TerminalDialog.h"
 
-#include "app/ConfigDialog.h"
-
 #include <string>
 
 namespace host {
@@ -58,11 +56,11 @@ bool show(app::DialogControls_t& controls) {
 
 } // namespace
 
-void installTerminalDialog(const DialogScript& script, std::istream& in, std::ostream& out) {
+app::DialogPresenter terminalDialog(const DialogScript& script, std::istream& in, std::ostream& out) {
     g_script = script;
     g_in = &in;
     g_out = &out;
-    app::setDialogPresenter(&show);
+    return &show;
 }
 
 } // namespace host

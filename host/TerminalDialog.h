@@ -1,6 +1,8 @@
 #ifndef HOST_TERMINALDIALOG_H
 #define HOST_TERMINALDIALOG_H
 
+#include "app/HostInterface.h"
+
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -16,8 +18,8 @@ struct DialogScript {
     bool interactive = true;         // ask (when no flag answers the dialog)
 };
 
-// Makes the conduit's dialog show in the terminal, answered as the script says.
-void installTerminalDialog(const DialogScript& script, std::istream& in, std::ostream& out);
+// The conduit's dialog shown in the terminal, answered as the script says (one at a time).
+app::DialogPresenter terminalDialog(const DialogScript& script, std::istream& in, std::ostream& out);
 
 } // namespace host
 

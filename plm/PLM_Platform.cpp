@@ -3,6 +3,7 @@
 #include "plm/PLM_SyncErrors.h"
 
 #include <cstring>
+#include <utility>
 
 namespace plm {
 
@@ -43,8 +44,8 @@ bool copyToBuffer(const std::string& text, char* buffer, const uint32_t* size) {
     return true;
 }
 
-void setPlatform(const Platform_t& platform) {
-    g_platform = platform;
+Platform_t setPlatform(const Platform_t& platform) {
+    return std::exchange(g_platform, platform);
 }
 HotSyncLog_t& hotSyncLog() {
     return g_platform.log ? *g_platform.log : g_absent;

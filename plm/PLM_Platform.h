@@ -61,7 +61,8 @@ struct Platform_t {
 
 // The host installs its services before calling the conduit. A service it leaves out answers
 // every call with a failure (kSyncUnavailable, or a non-success result) and its log drops entries.
-void setPlatform(const Platform_t& platform);
+// Returns the services it replaces.
+Platform_t setPlatform(const Platform_t& platform);
 HotSyncLog_t& hotSyncLog();
 SyncManager_t& syncManager();
 UserData_t& userData();

@@ -4,6 +4,7 @@
 #include "plm/PLM_Platform.h"
 
 #include <map>
+#include <utility>
 
 namespace plm {
 
@@ -12,9 +13,19 @@ void Settings_t::SetFileName(const std::string& path) const {
         throw Exception_t("PLM_Settings.cpp", 71);
 }
 
+namespace {
+SettingsWriters_t& writers() {
+    static SettingsWriters_t made;
+    return made;
+}
+} // namespace
+
 Settings_t& UserSettings(uint32_t userId) {
-    static std::map<uint32_t, Settings_t> writers;
-    return writers.try_emplace(userId, userId).first->second;
+    return writers().try_emplace(userId, userId).first->second;
+}
+
+SettingsWriters_t exchangeSettingsWriters(SettingsWriters_t replacement) {
+    return std::exchange(writers(), std::move(replacement));
 }
 
 } // namespace plm

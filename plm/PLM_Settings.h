@@ -4,6 +4,7 @@
 #include "glo/GLO_Exception.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace plm {
@@ -27,8 +28,12 @@ private:
     uint32_t m_userId;
 };
 
-// The settings writer of a user, made on first use and kept for the life of the process.
+// The settings writer of a user, made on first use and kept while the host's context lasts.
 Settings_t& UserSettings(uint32_t userId);
+
+// The writers made so far, by user: a host context starts with none and puts back what it found.
+using SettingsWriters_t = std::map<uint32_t, Settings_t>;
+SettingsWriters_t exchangeSettingsWriters(SettingsWriters_t writers);
 
 } // namespace plm
 

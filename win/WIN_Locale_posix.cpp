@@ -3,6 +3,7 @@
 #include "glo/GLO_CodePage.h"
 
 #include <optional>
+#include <utility>
 
 namespace win {
 
@@ -11,9 +12,9 @@ uint32_t g_codePage = 1252;
 std::optional<glo::LocaleDescription_t> g_default;
 } // namespace
 
-void setAnsiCodePage(uint32_t codePage) {
-    g_codePage = codePage;
+uint32_t setAnsiCodePage(uint32_t codePage) {
     g_default.reset();
+    return std::exchange(g_codePage, codePage);
 }
 
 const glo::LocaleDescription_t& DefaultLocale() {

@@ -31,7 +31,9 @@ std::optional<glo::LocaleDescription_t> g_default;
 
 } // namespace
 
-void setAnsiCodePage(uint32_t) {}
+uint32_t setAnsiCodePage(uint32_t) {
+    return GetACP();
+}
 
 const glo::LocaleDescription_t& DefaultLocale() {
     if (!g_default) {

@@ -58,8 +58,8 @@ Win32Platform_t g_binding;
 
 } // namespace
 
-void Win32Platform_t::install() {
-    setPlatform({&g_binding, &g_binding, &g_binding, &g_binding});
+Platform_t Win32Platform_t::services() {
+    return {&g_binding, &g_binding, &g_binding, &g_binding};
 }
 
 void Win32Platform_t::logEntry(const char* text, int32_t activity, int32_t flag) {

@@ -27,8 +27,8 @@ public:
     int32_t storeSetting(uint32_t id, const char* section, const char* key, const char* value) override;
     int32_t conduitDirectory(const char* creator, char* buffer, uint32_t* size) override;
 
-    // Installs one binding as the conduit's platform.
-    static void install();
+    // The one binding, as every service of the conduit's platform.
+    static Platform_t services();
 };
 
 } // namespace plm

@@ -1,8 +1,7 @@
 #ifndef TESTS_APP_CONDUITFIXTURE_H
 #define TESTS_APP_CONDUITFIXTURE_H
 
-#include "app/MessageBox.h"
-#include "glo/GLO_Time.h"
+#include "app/HostInterface.h"
 #include "plm/memory/PLM_MemoryHandheld.h"
 #include "plm/memory/PLM_MemoryServices.h"
 
@@ -15,22 +14,13 @@
 
 namespace testsupport {
 
-// Installs a HotSync platform held in memory, a fixed clock and a message box that records.
+// Installs, as the host's context, a HotSync platform held in memory, a fixed clock and a message
+// box that records; everything is put back when the test ends.
 class ConduitFixture : public ::testing::Test {
 protected:
     static constexpr int32_t kNow = 0x11223344;
 
-    ConduitFixture() {
-        plm::setPlatform({&log, &handheld, &users, &conduits});
-        glo::Time_t::setClock([]() -> int64_t { return kNow; });
-        messages().clear();
-        app::setMessageBoxPresenter([](const std::string& text, unsigned) { messages().push_back(text); });
-    }
-    ~ConduitFixture() override {
-        plm::setPlatform({});
-        glo::Time_t::setClock(nullptr);
-        app::setMessageBoxPresenter(nullptr);
-    }
+    ConduitFixture() { messages().clear(); }
 
     static std::vector<std::string>& messages() {
         static std::vector<std::string> shown;
@@ -60,10 +50,19 @@ protected:
         return log;
     }
 
+    static app::HostServices_t services(plm::Platform_t platform) {
+        app::HostServices_t installed;
+        installed.platform = platform;
+        installed.clock = []() -> int64_t { return kNow; };
+        installed.messageBox = [](const std::string& text, unsigned) { messages().push_back(text); };
+        return installed;
+    }
+
     plm::MemoryHotSyncLog_t log;
     plm::MemoryHandheld_t handheld;
     plm::MemoryUserData_t users;
     plm::MemoryConduitManager_t conduits;
+    app::HostContext_t context{services({&log, &handheld, &users, &conduits})};
 };
 
 // The one-record track log of the worked example: T1, palette code 3, two points.

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace fs = std::filesystem;
 using Entry = plm::MemoryHotSyncLog_t::Entry;
@@ -270,7 +271,9 @@ struct ConfigRecord {
 } // namespace
 
 TEST(ConduitConfigure, TheDialogStartsFromTheCurrentAction) {
-    app::setDialogPresenter(&answer);
+    app::HostServices_t services;
+    services.dialog = &answer;
+    const app::HostContext_t context(services);
     const uint32_t size = 352;
     for (const int32_t initial : {2, 0, 3, 7, 6}) {
         ConfigRecord record(initial);
@@ -282,11 +285,12 @@ TEST(ConduitConfigure, TheDialogStartsFromTheCurrentAction) {
         EXPECT_EQ(record.at(344), 2);
         EXPECT_EQ(record.at(348), 2);
     }
-    app::setDialogPresenter(nullptr);
 }
 
 TEST(ConduitConfigure, OkWritesTheChoiceAndCancelNothing) {
-    app::setDialogPresenter(&answer);
+    app::HostServices_t services;
+    services.dialog = &answer;
+    std::optional<app::HostContext_t> context(std::in_place, services);
     const uint32_t size = 352;
     ConfigRecord record(2);
     g_answer = {true, false, true, {}};
@@ -300,7 +304,8 @@ TEST(ConduitConfigure, OkWritesTheChoiceAndCancelNothing) {
     EXPECT_EQ(cancelled.at(344), -1);
     EXPECT_EQ(cancelled.at(348), -1);
 
-    app::setDialogPresenter(nullptr); // a dialog that cannot be shown ends without OK
+    context.reset();
+    const app::HostContext_t withoutDialog({}); // a dialog that cannot be shown ends without OK
     EXPECT_EQ(CfgConduit(0, cancelled.bytes.data(), &size), 0);
     EXPECT_EQ(cancelled.at(344), -1);
 }

@@ -17,7 +17,8 @@ TEST(GdiMetaFile, ANullHandleIsAnAssertion) {
 }
 
 TEST(GdiMetaFile, TheHandleIsDeletedWithTheLastSharer) {
-    gdi::setDeleteMetaFile(&countDeletion);
+    g_deleted = 0;
+    const gdi::DeleteMetaFileFn previous = gdi::setDeleteMetaFile(&countDeletion);
     int picture = 0;
     {
         gdi::MetaFilePtr_t first(new gdi::MetaFile_t(&picture));
@@ -26,5 +27,5 @@ TEST(GdiMetaFile, TheHandleIsDeletedWithTheLastSharer) {
         EXPECT_EQ(g_deleted, 0);
     }
     EXPECT_EQ(g_deleted, 1);
-    gdi::setDeleteMetaFile(nullptr);
+    gdi::setDeleteMetaFile(previous);
 }

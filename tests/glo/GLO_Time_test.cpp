@@ -82,10 +82,11 @@ TEST(GloTime, DifferenceIsSigned) {
 }
 
 TEST(GloTime, NowRaisesWhenTheClockGivesNoTime) {
-    Time_t::setClock([]() -> int64_t { return -1; });
+    const Time_t::Clock previous = Time_t::setClock([]() -> int64_t { return -1; });
     EXPECT_RAISES(Time_t::now(), glo::Assert_t, "GLO_Time.cpp", 27);
     Time_t::setClock([]() -> int64_t { return 1234; });
     EXPECT_EQ(Time_t::now().seconds(), 1234);
     Time_t::setClock(nullptr);
     EXPECT_GT(Time_t::now().seconds(), 1600000000);
+    Time_t::setClock(previous);
 }
