@@ -1,8 +1,28 @@
 # pathlet_library(name SOURCES ... DEPENDS ...): a static library of one folder.
+# A library publishes only its own headers: those of the folders its sources lie in, linked into
+# a view of its own under the build tree (include/<name>/<folder>/...). A library that includes a
+# header of one it does not link fails to compile, so the layering cannot slip.
 function(pathlet_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  set(view ${PROJECT_BINARY_DIR}/include/${name})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  set(source_dirs "")
+  foreach(source ${ARG_SOURCES})
+    get_filename_component(dir ${CMAKE_CURRENT_SOURCE_DIR}/${source} DIRECTORY)
+    list(APPEND source_dirs ${dir})
+  endforeach()
+  list(REMOVE_DUPLICATES source_dirs)
+  foreach(dir ${source_dirs})
+    file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${dir})
+    file(GLOB headers ${dir}/*.h)
+    file(MAKE_DIRECTORY ${view}/${relative})
+    foreach(header ${headers})
+      get_filename_component(file ${header} NAME)
+      file(CREATE_LINK ${header} ${view}/${relative}/${file} SYMBOLIC)
+    endforeach()
+  endforeach()
+  target_include_directories(${name} PUBLIC ${view})
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
 endfunction()
 

@@ -4,6 +4,7 @@
 
 #include "PdbWriter.h"
 #include "TrackLog.h"
+#include "glo/GLO_Identity.h"
 #include "rec/REC_DatabaseReader.h"
 
 #include <filesystem>
@@ -47,7 +48,8 @@ int runDemo(const std::string& rootPath) {
     fs::remove_all(rootPath);
     fs::create_directories(rootPath + "/handheld");
     const std::string handheld = rootPath + "/handheld/TrackDB.pdb";
-    pdbgen::writeFile(handheld, pdbgen::buildPdb("TrackDB", "Trck", "VTRK", sampleRecords()));
+    pdbgen::writeFile(handheld,
+                      pdbgen::buildPdb(glo::TrackDatabaseName, "Trck", glo::CreatorCode, sampleRecords()));
     std::cout << "Sample handheld: " << handheld << "\n";
 
     const User user = HotSyncRoot(rootPath).addUser("Demo User", std::nullopt, std::nullopt);
@@ -60,7 +62,7 @@ int runDemo(const std::string& rootPath) {
     if (runHotSync(options) != 0)
         return 1;
 
-    const std::string file = rootPath + "/" + user.directory + "/Pathlet/Tracks.tlx";
+    const std::string file = HotSyncRoot(rootPath).conduitFileName(user).value_or("");
     nav::Database_t database(nav::Name_t(""), 3);
     rec::readDatabaseFile(file, database);
     std::cout << "\n" << file << " (" << fs::file_size(file) << " bytes):\n\n";

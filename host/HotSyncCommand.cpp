@@ -98,11 +98,11 @@ int runHotSync(const HotSyncOptions& options) {
     if (result != 0)
         return 1;
     if (!options.exportFormat.empty() && syncType == kActionHandheldToDesktop) {
-        const User user = *root.user(options.user);
-        const std::string directory =
-            options.root + "/" + user.directory + "/" + root.conduitDirectoryName("VTRK");
-        runExport(directory + "/Tracks.tlx", options.exportFormat,
-                  directory + "/Tracks." + options.exportFormat, options.codePage);
+        const std::optional<std::string> file = root.conduitFileName(*root.user(options.user));
+        if (!file)
+            throw UsageError("the conduit recorded no desktop file for " + options.user);
+        const std::string exported = fs::path(*file).replace_extension(options.exportFormat).string();
+        runExport(*file, options.exportFormat, exported, options.codePage);
     }
     return 0;
 }

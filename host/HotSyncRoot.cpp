@@ -1,5 +1,7 @@
 #include "HotSyncRoot.h"
 
+#include "glo/GLO_Identity.h"
+
 #include "plm/PLM_SyncErrors.h"
 
 #include <filesystem>
@@ -109,7 +111,7 @@ User HotSyncRoot::addUser(const std::string& name, std::optional<uint32_t> id,
             added.directory += "_" + std::to_string(added.id);
     }
 
-    fs::create_directories(fs::path(m_root) / added.directory / conduitDirectoryName("VTRK"));
+    fs::create_directories(fs::path(m_root) / added.directory / conduitDirectoryName(glo::CreatorCode));
     IniFile ini = IniFile::load(usersFile());
     ini.set(name, "id", std::to_string(added.id));
     ini.set(name, "dir", added.directory);
@@ -121,7 +123,11 @@ std::string HotSyncRoot::conduitDirectoryName(const std::string& creator) const 
     const auto configured = IniFile::load(m_root + "/conduits.ini").get(creator, "dir");
     if (configured && validDirectoryName(*configured))
         return *configured;
-    return creator == "VTRK" ? "Pathlet" : creator;
+    return creator == glo::CreatorCode ? glo::ConduitName : creator;
+}
+
+std::optional<std::string> HotSyncRoot::conduitFileName(const User& user) const {
+    return IniFile::load(m_root + "/" + user.directory + "/settings.ini").get(glo::ConduitName, "FileName");
 }
 
 std::optional<int32_t> HotSyncRoot::hostAction(const std::string& user, const char* key) const {

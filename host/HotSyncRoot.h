@@ -35,6 +35,9 @@ public:
     // The conduit's directory name for a creator code.
     std::string conduitDirectoryName(const std::string& creator) const;
 
+    // The desktop file the conduit recorded in the user's settings at its last HotSync.
+    std::optional<std::string> conduitFileName(const User& user) const;
+
     // Host choices made in the configuration dialog.
     std::optional<int32_t> hostAction(const std::string& user, const char* key) const;
     void setHostAction(const std::string& user, const char* key, std::optional<int32_t> action);

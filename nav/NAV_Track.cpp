@@ -49,17 +49,7 @@ void Track_t::appendPoint(const TrackPoint_t& point) {
     TrackChunk_t& last = m_chunks.back();
     last.append(point);
 
-    const TrackSummary_t& share = last.summary();
-    m_summary.distance += share.distance;
-    m_summary.box = geo::Box_t::unite(m_summary.box, share.box);
-    if (share.duration.present())
-        m_summary.duration = m_summary.duration.present() ? m_summary.duration.get() + share.duration.get()
-                                                          : share.duration.get();
-    m_summary.areaSum += share.areaSum;
-    if (share.minLatitude < m_summary.minLatitude)
-        m_summary.minLatitude = share.minLatitude;
-    if (share.maxLatitude > m_summary.maxLatitude)
-        m_summary.maxLatitude = share.maxLatitude;
+    m_summary.mergeMeasures(last.summary());
     m_summary.lastPoint = point;
     m_summary.pointCount += 1;
 }

@@ -11,10 +11,9 @@ constexpr double kFlattening = 0.0033528106647474805;
 constexpr double kShortLegSine = 0.00290435536;
 } // namespace
 
-TrackSummary_t& TrackSummary_t::operator+=(const TrackSummary_t& later) {
+void TrackSummary_t::mergeMeasures(const TrackSummary_t& later) {
     box = geo::Box_t::unite(box, later.box);
     distance += later.distance;
-    pointCount += later.pointCount;
     areaSum += later.areaSum;
     if (later.duration.present())
         duration = duration.present() ? duration.get() + later.duration.get() : later.duration.get();
@@ -22,6 +21,11 @@ TrackSummary_t& TrackSummary_t::operator+=(const TrackSummary_t& later) {
         minLatitude = later.minLatitude;
     if (later.maxLatitude > maxLatitude)
         maxLatitude = later.maxLatitude;
+}
+
+TrackSummary_t& TrackSummary_t::operator+=(const TrackSummary_t& later) {
+    mergeMeasures(later);
+    pointCount += later.pointCount;
     if (!firstPoint.present() && later.firstPoint.present())
         firstPoint = later.firstPoint;
     if (later.lastPoint.present())
@@ -82,13 +86,6 @@ void TrackSummary_t::addLeg(const TrackPoint_t& a, const TrackPoint_t& b, const 
     if (!firstPoint.present())
         firstPoint = a;
     lastPoint = b;
-}
-
-TrackSummary_t legSummary(const TrackPoint_t& a, const TrackPoint_t& b, const UnitVector_t& va,
-                          const UnitVector_t& vb) {
-    TrackSummary_t leg;
-    leg.addLeg(a, b, va, vb);
-    return leg;
 }
 
 } // namespace nav

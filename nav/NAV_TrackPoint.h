@@ -38,19 +38,17 @@ struct TrackSummary_t {
 
     // Adds the statistics of the points that follow (this += later).
     TrackSummary_t& operator+=(const TrackSummary_t& later);
+    // The part of += that adds up: box, distance, duration, area sum and latitude range (not the
+    // point count, nor the first and last points).
+    void mergeMeasures(const TrackSummary_t& later);
 
-    // The same as += legSummary(a, b, va, vb), without building the leg's summary first.
+    // Adds the leg from a to b (a and b may be the same point; va and vb their unit vectors).
     void addLeg(const TrackPoint_t& a, const TrackPoint_t& b, const UnitVector_t& va, const UnitVector_t& vb);
 };
 
 // Great-circle distance in metres on the reference ellipsoid's equatorial radius, with the
 // flattening correction for legs longer than about 18 km.
 double legDistance(const UnitVector_t& a, const UnitVector_t& b);
-
-// The statistics of the leg from a to b (a and b may be the same point); the unit vectors are
-// those of a's and b's positions.
-TrackSummary_t legSummary(const TrackPoint_t& a, const TrackPoint_t& b, const UnitVector_t& va,
-                          const UnitVector_t& vb);
 
 } // namespace nav
 

@@ -27,7 +27,8 @@ inline Bytes concat(std::initializer_list<Bytes> parts) {
     return out;
 }
 
-// Runs the statement and checks that it raises exactly `Type` with the given source and line.
+// Runs the statement and checks that it raises `Type` (or a class derived from it) with the given
+// source and line.
 #define EXPECT_RAISES(statement, Type, sourceText, lineNumber)                                               \
     do {                                                                                                     \
         try {                                                                                                \

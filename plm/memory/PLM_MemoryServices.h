@@ -1,6 +1,7 @@
 #ifndef PLM_MEMORY_PLM_MEMORYSERVICES_H
 #define PLM_MEMORY_PLM_MEMORYSERVICES_H
 
+#include "glo/GLO_Identity.h"
 #include "plm/PLM_Platform.h"
 
 #include <map>
@@ -57,7 +58,7 @@ private:
 // Conduit directories by creator code.
 class MemoryConduitManager_t : public ConduitManager_t {
 public:
-    std::map<std::string, std::string> directories{{"VTRK", "Pathlet"}};
+    std::map<std::string, std::string> directories{{glo::CreatorCode, glo::ConduitName}};
     int32_t conduitDirectory(const char* creator, char* buffer, uint32_t* size) override;
 };
 
