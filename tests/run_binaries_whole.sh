@@ -14,7 +14,10 @@ while IFS= read -r program; do
         grep -E "FAILED|Failure" /tmp/whole.$$ | head -20
         failed=$((failed + 1))
     fi
-done < <(find "$build/tests" -type f -executable -name 'test_*' | sort)
+done < <(ctest --test-dir "$build" --show-only=json-v1 | /usr/bin/python3 -c '
+import json, sys
+programs = {test["command"][0] for test in json.load(sys.stdin)["tests"] if "command" in test}
+print("\n".join(sorted(p for p in programs if "/test_" in p)))')
 rm -f /tmp/whole.$$
 echo "$count test programs run whole, repeated and shuffled: $failed failed"
 [ "$failed" -eq 0 ]
