@@ -20,24 +20,24 @@ void insertUnique(const Payload_t& payload, Table& table, const Id& id, Object&&
         payload.fail(kSource, 150, id.text() + " appears twice");
 }
 
+// A record of a keyed table: its payload read whole, then inserted under its identifier.
+template <class Id, class Object, class Table>
+void readKeyed(Payload_t& payload, RecordType type, void (*read)(Payload_t&, Id&, Object&), Table& table) {
+    Id id;
+    Object object;
+    read(payload, id, object);
+    payload.finish(type);
+    insertUnique(payload, table, id, std::move(object));
+}
+
 void readDatabaseRecord(char type, Payload_t& payload, nav::Database_t& database, FileInfo_t& info) {
     switch (static_cast<RecordType>(type)) {
-    case RecordType::Waypoint: {
-        nav::WaypointId_t id;
-        nav::Waypoint_t waypoint;
-        readWaypoint(payload, id, waypoint);
-        payload.finish(RecordType::Waypoint);
-        insertUnique(payload, database.waypoints(), id, std::move(waypoint));
+    case RecordType::Waypoint:
+        readKeyed(payload, RecordType::Waypoint, &readWaypoint, database.waypoints());
         break;
-    }
-    case RecordType::Route: {
-        nav::RouteId_t id;
-        nav::Route_t route;
-        readRoute(payload, id, route);
-        payload.finish(RecordType::Route);
-        insertUnique(payload, database.routes(), id, std::move(route));
+    case RecordType::Route:
+        readKeyed(payload, RecordType::Route, &readRoute, database.routes());
         break;
-    }
     case RecordType::Track: {
         nav::Name_t name;
         nav::Track_t track;
