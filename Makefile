@@ -1,7 +1,7 @@
 # Set-up and everyday commands. `make test` and `make demo` install what they need on a fresh
 # Debian 12 machine (as root) and work offline when the packages are already there.
 
-PACKAGES := cmake ninja-build g++ make libgtest-dev libgmock-dev libcli11-dev tzdata python3 python3-gpxpy libxml2-utils
+PACKAGES := cmake ninja-build g++ make libgtest-dev libgmock-dev libcli11-dev tzdata python3 python3-gpxpy libxml2-utils gdal-bin
 BENCH_PACKAGES := libbenchmark-dev time bc
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine32:i386 xvfb xauth python3-pefile imagemagick

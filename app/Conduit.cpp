@@ -5,6 +5,7 @@
 #include "app/PalmDatabase.h"
 #include "app/Settings.h"
 #include "glo/GLO_Identity.h"
+#include "glo/GLO_ReplacingFile.h"
 #include "nav/NAV_Database.h"
 #include "plm/PLM_Platform.h"
 #include "rec/REC_DatabaseWriter.h"
@@ -12,7 +13,6 @@
 #include "win/WIN_FaultTranslation.h"
 
 #include <cstring>
-#include <filesystem>
 
 namespace {
 
@@ -28,29 +28,18 @@ const char* userNameOf(const void* syncProperties) {
     return static_cast<const char*>(syncProperties) + kUserNameOffset;
 }
 
-// Writes the record file next to its final place and renames it over the old file only when
-// every byte was written and the file closed cleanly, so an existing file is never left
-// half-written. Any failure removes the partial file.
+// Writes the record file beside its final place and puts it there only when every byte is on the
+// disk, so an existing file is never left half-written and concurrent HotSyncs never mix their
+// bytes. A failure of the file raises std::system_error or the stream's failure, which the entry
+// point reports as an unknown failure.
 void writeDesktopFile(const std::string& path, const nav::Database_t& database) {
-    const std::string partial = path + ".partial";
-    struct RemoveUnlessCommitted {
-        const std::string& file;
-        bool committed = false;
-        ~RemoveUnlessCommitted() {
-            std::error_code ignored;
-            if (!committed)
-                std::filesystem::remove(file, ignored);
-        }
-    } cleanup{partial};
-
-    bin::basic_ofstream out(partial, std::ios_base::out | std::ios_base::trunc);
-    out.exceptions(std::ios_base::failbit | std::ios_base::badbit); // a failed open raises here
+    glo::ReplacingFile_t file(path);
+    bin::basic_ostream out(&file.buffer());
+    out.exceptions(std::ios_base::failbit | std::ios_base::badbit);
     glo::check(out.good(), kSource, 103);
     rec::FileHeader_t(rec::kConduitWriterVersion).write(out);
     rec::writeDatabase(database, out);
-    out.close();
-    std::filesystem::rename(partial, path);
-    cleanup.committed = true;
+    file.commit();
 }
 
 // Steps of one HotSync after registration; every failure leaves as an exception.

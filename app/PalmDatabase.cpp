@@ -1,6 +1,7 @@
 #include "app/PalmDatabase.h"
 
 #include "app/AppErrors.h"
+#include "app/LogFailure.h"
 #include "app/MessageBox.h"
 #include "bin/BIN_endian.h"
 #include "glo/GLO_Identity.h"
@@ -48,6 +49,7 @@ HandheldRecord_t PalmDatabase_t::readRecord(uint16_t index) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(m_buffer.get());
     // The size comes from the host; never trust it beyond the buffer.
     const uint32_t size = m_block.size < plm::kRecordCapacity ? m_block.size : plm::kRecordCapacity;
+    m_bytesRead += size;
     return {bytes, size, plm::syncManager().handheldToHostWord(bin::loadU16(bytes)) == 0};
 }
 
@@ -58,15 +60,24 @@ DecodedTracks_t PalmDatabase_t::readTracks() {
     m_recordCount = count;
 
     DecodedTracks_t result;
+    uint64_t points = 0;
     for (uint32_t index = 0; index < count;) {
         const HandheldRecord_t first = readRecord(static_cast<uint16_t>(index));
         if (first.firstWordZero || first.size < 2)
             break;
-        DecodedLog_t log = decodeTrackLog(*this, first, index);
+        DecodedLog_t log = decodeTrackLog(*this, first, index, points);
         if (log.end == LogEnd_t::NoHeader || log.end == LogEnd_t::NoName)
             break;
         for (auto& track : log.tracks)
             result.push_back(std::move(track));
+        points += log.points;
+        if (log.end == LogEnd_t::PastBound) {
+            const std::string line = "The track logs claim more points than " + std::to_string(m_bytesRead) +
+                                     " bytes of records can hold; decoding stopped after " +
+                                     std::to_string(points) + " points";
+            plm::hotSyncLog().logEntry(line.c_str(), kLogText, 0);
+            break;
+        }
         index = log.nextRecord;
     }
     return result;

@@ -23,16 +23,19 @@ public:
     // @exception ConError_t (line 93) when the read fails.
     HandheldRecord_t readRecord(uint16_t index) override;
     uint32_t recordCount() const override { return m_recordCount; }
+    uint64_t bytesRead() const override { return m_bytesRead; }
 
     // Decodes every track log, in record order. A record whose first word is zero where a log
     // would start, a record too short for a header and a log without a name end the logs; the
-    // tracks completed so far are the result.
+    // tracks completed so far are the result. Decoding also stops, with a text line in the HotSync
+    // log, once the points would exceed what the records read could hold (kLeastPointBytes).
     // @exception ConError_t (line 111) when the record count fails; whatever decodeTrackLog raises.
     DecodedTracks_t readTracks();
 
 private:
     uint8_t m_handle = 0;
     uint16_t m_recordCount = 0;
+    uint64_t m_bytesRead = 0;
     plm::RecordBlock_t m_block{};
     std::unique_ptr<char[]> m_buffer;
 };

@@ -53,7 +53,8 @@ bool decodePoint(const HandheldRecord_t& record, uint64_t offset, uint8_t flags,
 
 } // namespace
 
-DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& first, uint32_t index) {
+DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& first, uint32_t index,
+                            uint64_t pointsBefore) {
     DecodedLog_t log;
     if (first.size < TrackRecordHeader_t::kSize) {
         log.end = LogEnd_t::NoHeader;
@@ -106,12 +107,17 @@ DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& firs
         }
         if (startsSegment(bin::loadI32(record.bytes + offset)))
             completeSegment();
+        if (pointsBefore + log.points >= source.bytesRead() / kLeastPointBytes) {
+            log.end = LogEnd_t::PastBound;
+            break;
+        }
         nav::TrackPoint_t point;
         if (!decodePoint(record, offset, header.pointFlags, point)) {
             log.end = LogEnd_t::CutShort;
             break;
         }
         track.appendPoint(point);
+        ++log.points;
         offset += header.pointStride;
     }
     completeSegment();

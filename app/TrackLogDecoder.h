@@ -26,19 +26,28 @@ public:
     virtual uint32_t recordCount() const = 0;
     // @exception ConError_t when the read fails.
     virtual HandheldRecord_t readRecord(uint16_t index) = 0;
+    // Bytes of all the records read so far.
+    virtual uint64_t bytesRead() const = 0;
 };
 
 // How a track log's decoding ended.
 enum class LogEnd_t {
-    Complete, // every point of the header's count was decoded
-    CutShort, // a point entry ran past its record, or the log's next record does not exist
-    NoHeader, // the first record is too short to hold a header: the logs end here
-    NoName,   // the log has no name: the logs end here
+    Complete,  // every point of the header's count was decoded
+    CutShort,  // a point entry ran past its record, or the log's next record does not exist
+    NoHeader,  // the first record is too short to hold a header: the logs end here
+    NoName,    // the log has no name: the logs end here
+    PastBound, // more points than the records read could hold: the logs end here
 };
+
+// Every point takes at least its latitude and longitude in a record, so a handheld cannot hold
+// more points than its record bytes divided by this; only overlapping points (a stride below it)
+// could claim more, and decoding stops there.
+constexpr uint64_t kLeastPointBytes = 8;
 
 struct DecodedLog_t {
     DecodedTracks_t tracks;  // the log's segments in order, each with at least one point
     uint32_t nextRecord = 0; // the record after the log's last one
+    uint64_t points = 0;     // points decoded
     LogEnd_t end = LogEnd_t::Complete;
 };
 
@@ -47,7 +56,9 @@ struct DecodedLog_t {
 // into the next records of the source as the header's points-per-record says.
 // @exception glo::OutOfRange_t for a latitude beyond the poles, a colour code without a database
 // colour, or a time past 2038; ConError_t when a continuation record cannot be read.
-DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& first, uint32_t index);
+// `pointsBefore` counts the points of the logs before this one, for the bound above.
+DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& first, uint32_t index,
+                            uint64_t pointsBefore = 0);
 
 } // namespace app
 

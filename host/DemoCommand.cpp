@@ -7,7 +7,9 @@
 #include "glo/GLO_Identity.h"
 #include "rec/REC_DatabaseReader.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 namespace fs = std::filesystem;
@@ -44,8 +46,53 @@ std::vector<std::string> sampleRecords() {
 
 } // namespace
 
-int runDemo(const std::string& rootPath) {
-    fs::remove_all(rootPath);
+namespace {
+
+constexpr const char* kDemoMark = ".pathlet-demo";
+
+// What a demo puts in its root; only these are ever removed, and only from a root it marked.
+bool madeByDemo(const fs::path& entry) {
+    const std::string name = entry.filename().string();
+    return name == kDemoMark || name == "handheld" || name == "users.ini" || name == "HotSync.log" ||
+           name == "Demo_User" || name == ".users.lock" ||
+           (name.starts_with(".hotsync-") && name.ends_with(".lock"));
+}
+
+// A root for the demo: a fresh directory of its own, an empty or new `requested` one, or a
+// previous demo root, cleared of what that demo made. Anything else is refused.
+std::string demoRoot(const std::optional<std::string>& requested) {
+    if (!requested) {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/pathlet-demo-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            throw UsageError("cannot make a directory for the demo in " +
+                             pattern.substr(0, pattern.rfind('/')));
+        return pattern;
+    }
+    const fs::path root = *requested;
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(root, error)) && !fs::is_directory(root, error))
+        throw UsageError(root.string() + " is not a directory");
+    if (fs::is_directory(root, error) && !fs::is_empty(root, error)) {
+        if (!fs::exists(root / kDemoMark))
+            throw UsageError(root.string() + " is not empty and not a demo root; the demo leaves it alone "
+                                             "(give an empty or new directory, or none)");
+        for (const auto& entry : fs::directory_iterator(root))
+            if (!madeByDemo(entry.path()))
+                throw UsageError(root.string() + " holds " + entry.path().filename().string() +
+                                 ", which the demo did not make; the demo leaves it alone");
+        for (const auto& entry : fs::directory_iterator(root))
+            fs::remove_all(entry.path());
+    }
+    fs::create_directories(root);
+    return root.string();
+}
+
+} // namespace
+
+int runDemo(const std::optional<std::string>& requestedRoot) {
+    const std::string rootPath = demoRoot(requestedRoot);
+    std::ofstream(fs::path(rootPath) / kDemoMark) << "A root made by 'pathlet demo'.\n";
     fs::create_directories(rootPath + "/handheld");
     const std::string handheld = rootPath + "/handheld/TrackDB.pdb";
     pdbgen::writeFile(handheld,
@@ -66,7 +113,9 @@ int runDemo(const std::string& rootPath) {
     nav::Database_t database(nav::Name_t(""), 3);
     rec::readDatabaseFile(file, database);
     std::cout << "\n" << file << " (" << fs::file_size(file) << " bytes):\n\n";
-    printTrackTable(database, std::cout);
+    printTrackTable(database, 1252, std::cout);
+    std::cout << "\nThe demo wrote only in " << rootPath << "; remove it when you are done (rm -r "
+              << rootPath << ").\n";
     return 0;
 }
 

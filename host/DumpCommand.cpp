@@ -1,9 +1,11 @@
 #include "Commands.h"
+#include "JsonWriter.h"
 #include "TrackTable.h"
 #include "Utf8Text.h"
 
 #include "rec/REC_DatabaseReader.h"
 
+#include <cmath>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
@@ -12,75 +14,72 @@ namespace host {
 
 namespace {
 
-std::string number(double value, int digits) {
-    std::ostringstream out;
-    out << std::setprecision(digits) << value;
-    return out.str();
-}
-
 void printPointsText(const nav::Track_t& track) {
     int index = 0;
     track.forEachPoint([&](const nav::TrackPoint_t& p) {
         std::cout << "    " << std::setw(6) << index++ << "  " << std::fixed << std::setprecision(7)
                   << degrees(p.position.latitude()) << " " << degrees(p.position.longitude());
         std::cout << "  alt "
-                  << (p.position.altitude().present() ? number(p.position.altitude().get(), 10) : "-");
+                  << (p.position.altitude().present() ? numberText(p.position.altitude().get()) : "-");
         std::cout << "  " << (p.time.present() ? isoTime(p.time.get()) : "-");
-        std::cout << "  aux " << (p.auxiliary.present() ? number(p.auxiliary.get(), 10) : "-") << "\n";
+        std::cout << "  aux " << (p.auxiliary.present() ? numberText(p.auxiliary.get()) : "-") << "\n";
     });
 }
 
-std::string pointJson(const nav::TrackPoint_t& p) {
-    std::ostringstream out;
-    out << "{\"lat\": " << std::setprecision(12) << degrees(p.position.latitude())
-        << ", \"lon\": " << degrees(p.position.longitude());
-    if (p.position.altitude().present())
-        out << ", \"ele\": " << p.position.altitude().get();
+void pointJson(JsonWriter& json, const nav::TrackPoint_t& p) {
+    json.beginObject().key("lat").number(degrees(p.position.latitude()));
+    json.key("lon").number(degrees(p.position.longitude()));
+    if (p.position.altitude().present() && std::isfinite(p.position.altitude().get()))
+        json.key("ele").number(p.position.altitude().get());
     if (p.time.present())
-        out << ", \"time\": \"" << isoTime(p.time.get()) << "\"";
-    if (p.auxiliary.present())
-        out << ", \"aux\": " << p.auxiliary.get();
-    out << "}";
-    return out.str();
+        json.key("time").string(isoTime(p.time.get()));
+    if (p.auxiliary.present() && std::isfinite(p.auxiliary.get()))
+        json.key("aux").number(p.auxiliary.get());
+    json.endObject();
 }
 
+// Values JSON cannot hold (an altitude that is not a number) are left out.
 void printJson(const rec::FileInfo_t& info, const nav::Database_t& database, bool points, uint32_t codePage) {
-    std::cout << "{\"format_version\": " << info.formatVersion
-              << ", \"writer_version\": " << info.writerVersion
-              << ", \"build\": {\"label\": " << jsonString(info.buildLabel, codePage)
-              << ", \"date\": " << jsonString(info.buildDate, codePage)
-              << ", \"time\": " << jsonString(info.buildTime, codePage) << "},\n \"tracks\": [";
-    const char* separator = "";
+    JsonWriter json;
+    json.beginObject(true).key("format_version").integer(info.formatVersion);
+    json.key("writer_version").integer(info.writerVersion);
+    json.key("build").beginObject().key("label").string(fromCodePage(info.buildLabel, codePage));
+    json.key("date").string(fromCodePage(info.buildDate, codePage));
+    json.key("time").string(fromCodePage(info.buildTime, codePage)).endObject();
+    json.key("tracks").beginArray(true);
     for (const auto& [id, track] : database.tracks()) {
         const nav::TrackSummary_t& s = track.summary();
-        std::cout << separator << "\n  {\"name\": " << jsonString(id.str(), codePage)
-                  << ", \"color\": " << track.color() << ", \"points\": " << s.pointCount
-                  << ", \"length_km\": " << std::setprecision(12) << s.distance / 1000.0;
+        json.beginObject().key("name").string(fromCodePage(id.str(), codePage));
+        json.key("color").integer(track.color()).key("points").integer(s.pointCount);
+        json.key("length_km").number(s.distance / 1000.0);
         if (s.duration.present())
-            std::cout << ", \"duration_s\": " << s.duration.get();
+            json.key("duration_s").number(s.duration.get());
         if (s.firstPoint.present() && s.firstPoint.get().time.present())
-            std::cout << ", \"first_time\": \"" << isoTime(s.firstPoint.get().time.get()) << "\"";
+            json.key("first_time").string(isoTime(s.firstPoint.get().time.get()));
         if (s.lastPoint.present() && s.lastPoint.get().time.present())
-            std::cout << ", \"last_time\": \"" << isoTime(s.lastPoint.get().time.get()) << "\"";
-        if (!s.box.empty())
-            std::cout << ", \"box\": {\"south\": " << degrees(s.box.south())
-                      << ", \"west\": " << degrees(s.box.west()) << ", \"north\": " << degrees(s.box.north())
-                      << ", \"east\": " << degrees(s.box.east()) << "}";
-        if (points) {
-            std::cout << ", \"track_points\": [";
-            const char* comma = "";
-            track.forEachPoint([&](const nav::TrackPoint_t& p) {
-                std::cout << comma << pointJson(p);
-                comma = ", ";
-            });
-            std::cout << "]";
+            json.key("last_time").string(isoTime(s.lastPoint.get().time.get()));
+        if (!s.box.empty()) {
+            json.key("box").beginObject().key("south").number(degrees(s.box.south()));
+            json.key("west").number(degrees(s.box.west())).key("north").number(degrees(s.box.north()));
+            json.key("east").number(degrees(s.box.east())).endObject();
         }
-        std::cout << "}";
-        separator = ",";
+        if (points) {
+            json.key("track_points").beginArray();
+            track.forEachPoint([&](const nav::TrackPoint_t& p) {
+                pointJson(json, p);
+                if (json.text().size() > (1 << 16))
+                    json.drainTo(std::cout);
+            });
+            json.endArray();
+        }
+        json.endObject();
+        json.drainTo(std::cout);
     }
-    std::cout << "\n ],\n \"waypoints\": " << database.waypoints().size()
-              << ", \"routes\": " << database.routes().size()
-              << ", \"unknown_records\": " << info.unknownRecords << "}\n";
+    json.endArray().key("waypoints").integer(static_cast<int64_t>(database.waypoints().size()));
+    json.key("routes").integer(static_cast<int64_t>(database.routes().size()));
+    json.key("unknown_records").integer(static_cast<int64_t>(info.unknownRecords)).endObject();
+    json.drainTo(std::cout);
+    std::cout << "\n";
 }
 
 } // namespace
@@ -100,7 +99,7 @@ int runDump(const std::string& file, bool json, bool points, uint32_t codePage) 
     }
     std::cout << file << ": format " << info.formatVersion << ", writer " << info.writerVersion << ", build "
               << info.buildLabel << " " << info.buildDate << " " << info.buildTime << "\n\n";
-    printTrackTable(database, std::cout);
+    printTrackTable(database, codePage, std::cout);
     std::cout << "\n"
               << database.tracks().size() << " tracks, " << database.waypoints().size() << " waypoints, "
               << database.routes().size() << " routes";
@@ -109,7 +108,7 @@ int runDump(const std::string& file, bool json, bool points, uint32_t codePage) 
     std::cout << "\n";
     if (points)
         for (const auto& [id, track] : database.tracks()) {
-            std::cout << "\n" << id.str() << ":\n";
+            std::cout << "\n" << toUtf8(id.str(), codePage) << ":\n";
             printPointsText(track);
         }
     return 0;

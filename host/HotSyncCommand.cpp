@@ -1,10 +1,14 @@
 #include "Commands.h"
+#include "FileLock.h"
 #include "HotSyncRoot.h"
+#include "HotSyncWords.h"
 
 #include "app/ConduitApi.h"
 #include "glo/GLO_CodePage.h"
 #include "glo/GLO_Exception.h"
+#include "glo/GLO_Identity.h"
 #include "plm/desktop/PLM_PdbHandheld.h"
+#include "rec/REC_DatabaseReader.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -63,6 +67,37 @@ std::unique_ptr<app::HostContext_t> startUp(uint32_t codePage, app::HostServices
     return context;
 }
 
+uint32_t codePageFor(const std::string& file, std::optional<uint32_t> given) {
+    if (given)
+        return *given;
+    std::error_code error;
+    const fs::path path = fs::absolute(file, error);
+    const fs::path userDirectory = path.parent_path().parent_path();
+    if (const auto remembered = rememberedCodePage(userDirectory.string())) {
+        const auto recorded =
+            IniFile::load((userDirectory / "settings.ini").string()).get(glo::ConduitName, "FileName");
+        if (recorded && fs::equivalent(*recorded, path, error))
+            return *remembered;
+    }
+    return kDefaultCodePage;
+}
+
+namespace {
+
+// Reads the file the conduit wrote, for the closing line.
+std::string writtenWords(const std::string& file) {
+    nav::Database_t database(nav::Name_t(""), 3);
+    rec::readDatabaseFile(file, database);
+    uint64_t points = 0;
+    for (const auto& [id, track] : database.tracks())
+        points += static_cast<uint64_t>(track.summary().pointCount);
+    const std::size_t tracks = database.tracks().size();
+    return file + " written: " + withThousands(tracks) + (tracks == 1 ? " track, " : " tracks, ") +
+           withThousands(points) + (points == 1 ? " point" : " points");
+}
+
+} // namespace
+
 int runHotSync(const HotSyncOptions& options) {
     if (!fs::is_directory(options.root))
         throw UsageError("HotSync root " + options.root +
@@ -72,37 +107,65 @@ int runHotSync(const HotSyncOptions& options) {
     if (kUserNameOffset + options.user.size() + 1 > kSyncPropertiesSize)
         throw UsageError("the user name is too long");
     HotSyncRoot root(options.root);
+    HotSyncFacts facts;
+    facts.userName = options.user;
+    facts.user = root.user(options.user);
+    facts.userProblem = root.problemWith(options.user);
+    facts.root = &root;
+
+    // One HotSync of a user at a time: a second waits for the first, then runs on what it left.
+    std::optional<FileLock> lock;
+    if (facts.user)
+        lock.emplace(root.hotSyncLockFile(*facts.user), options.patience, [&] {
+            std::cerr << "pathlet: another HotSync of '" << options.user << "' is running; waiting for it\n";
+        });
+
+    const uint32_t codePage =
+        options.codePage ? *options.codePage
+        : facts.user
+            ? rememberedCodePage(root.path() + "/" + facts.user->directory).value_or(kDefaultCodePage)
+            : kDefaultCodePage;
     plm::PdbHandheld_t handheld(options.handheld);
-    DesktopLog log(options.root + "/HotSync.log", options.logFormat, options.codePage);
+    DesktopLog log(options.root + "/HotSync.log", options.logFormat, codePage);
+    facts.log = &log;
     app::HostServices_t services;
     services.platform = {&log, &handheld, &root, &root};
     services.messageBox = &toStandardError;
-    auto context = startUp(options.codePage, services);
+    auto context = startUp(codePage, services);
 
-    const bool known = root.user(options.user).has_value();
-    const int32_t syncType = options.syncType ? *options.syncType
-                             : known          ? hostSyncType(root, options.user)
-                                              : kActionHandheldToDesktop;
+    facts.actionConfigured = !options.syncType && facts.user;
+    facts.syncType = options.syncType ? *options.syncType
+                     : facts.user     ? hostSyncType(root, options.user)
+                                      : kActionHandheldToDesktop;
 
     std::vector<char> properties(kSyncPropertiesSize, 0);
-    std::memcpy(properties.data() + kSyncTypeOffset, &syncType, sizeof syncType);
+    std::memcpy(properties.data() + kSyncTypeOffset, &facts.syncType, sizeof facts.syncType);
     std::memcpy(properties.data() + kUserNameOffset, options.user.c_str(), options.user.size() + 1);
 
     log.begin(options.user);
-    const int32_t result = OpenConduit(&progress, properties.data());
-    log.finish(result);
+    facts.result = OpenConduit(&progress, properties.data());
+    facts.handheldProblem = handheld.problem();
+    log.finish(facts.result);
     context.reset();
-    if (!known)
-        std::cerr << "pathlet: unknown user '" << options.user
-                  << "' ('pathlet users list' shows the users)\n";
-    if (result != 0)
+    for (const std::string& warning : handheld.warnings())
+        std::cerr << "pathlet: warning: " << warning << "\n";
+    if (facts.result != 0) {
+        std::cerr << "pathlet: " << failureWords(facts) << "\n";
         return 1;
-    if (!options.exportFormat.empty() && syncType == kActionHandheldToDesktop) {
-        const std::optional<std::string> file = root.conduitFileName(*root.user(options.user));
-        if (!file)
-            throw UsageError("the conduit recorded no desktop file for " + options.user);
+    }
+    if (facts.syncType != kActionHandheldToDesktop) {
+        std::cerr << "pathlet: nothing done: the action "
+                  << (facts.actionConfigured ? "for this user" : "asked for") << " is Do nothing\n";
+        return 0;
+    }
+    root.rememberCodePage(*facts.user, codePage);
+    const std::optional<std::string> file = root.conduitFileName(*facts.user);
+    if (!file)
+        throw UsageError("the conduit recorded no desktop file for " + options.user);
+    std::cerr << "pathlet: " << writtenWords(*file) << "\n";
+    if (!options.exportFormat.empty()) {
         const std::string exported = fs::path(*file).replace_extension(options.exportFormat).string();
-        runExport(*file, options.exportFormat, exported, options.codePage);
+        runExport(*file, options.exportFormat, exported, codePage);
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "HotSyncRoot.h"
 
+#include "FileLock.h"
+
 #include "glo/GLO_Identity.h"
 
 #include "plm/PLM_SyncErrors.h"
@@ -7,6 +9,7 @@
 #include <filesystem>
 #include <set>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -29,6 +32,9 @@ std::optional<uint32_t> parseId(const std::optional<std::string>& text) {
     return static_cast<uint32_t>(value);
 }
 
+// The host's own section of a user's settings.ini, beside the conduit's.
+constexpr const char* kHostSection = "Host";
+
 } // namespace
 
 std::string directoryNameFor(const std::string& userName) {
@@ -47,16 +53,78 @@ HotSyncRoot::HotSyncRoot(std::string root) : m_root(std::move(root)) {
         m_root.pop_back();
 }
 
-std::vector<User> HotSyncRoot::users() const {
-    std::vector<User> result;
+const HotSyncRoot::Users& HotSyncRoot::loadUsers() const {
+    if (m_users)
+        return *m_users;
+    Users loaded;
     const IniFile ini = IniFile::load(usersFile());
+    std::unordered_map<uint32_t, std::vector<std::string>> byId;
+    std::unordered_map<std::string, std::vector<std::string>> byDirectory;
+    std::vector<User> candidates;
     for (const auto& [name, keys] : ini.sections()) {
-        const auto id = parseId(ini.get(name, "id"));
+        const auto idText = ini.get(name, "id");
+        const auto id = parseId(idText);
         const auto directory = ini.get(name, "dir");
-        if (id && directory && validDirectoryName(*directory))
-            result.push_back({name, *id, *directory});
+        std::string why;
+        if (!id)
+            why = idText ? "its id '" + *idText + "' is not a number from 0 to 4294967295" : "it has no id=";
+        else if (!directory)
+            why = "it has no dir=";
+        else if (!validDirectoryName(*directory))
+            why = "its directory '" + *directory + "' is not a plain directory name";
+        if (!why.empty()) {
+            loaded.refused.emplace_back(name, why);
+            continue;
+        }
+        byId[*id].push_back(name);
+        byDirectory[*directory].push_back(name);
+        candidates.push_back({name, *id, *directory});
     }
-    return result;
+    for (const User& user : candidates) {
+        const auto& sameId = byId[user.id];
+        const auto& sameDirectory = byDirectory[user.directory];
+        if (sameId.size() > 1)
+            loaded.refused.emplace_back(user.name,
+                                        "its id " + std::to_string(user.id) + " is also given to '" +
+                                            (sameId[0] == user.name ? sameId[1] : sameId[0]) + "'");
+        else if (sameDirectory.size() > 1)
+            loaded.refused.emplace_back(
+                user.name, "its directory '" + user.directory + "' is also given to '" +
+                               (sameDirectory[0] == user.name ? sameDirectory[1] : sameDirectory[0]) + "'");
+        else
+            loaded.valid.push_back(user);
+    }
+    for (const auto& [name, why] : loaded.refused)
+        loaded.problems.push_back(usersFile() + ": user '" + name + "' is refused: " + why);
+    m_users = std::move(loaded);
+    return *m_users;
+}
+
+const std::vector<User>& HotSyncRoot::users() const {
+    return loadUsers().valid;
+}
+
+const std::vector<std::string>& HotSyncRoot::problems() const {
+    return loadUsers().problems;
+}
+
+std::optional<std::string> HotSyncRoot::problemWith(const std::string& name) const {
+    for (const auto& [refused, why] : loadUsers().refused)
+        if (refused == name)
+            return "user '" + name + "' in " + usersFile() + " is refused: " + why;
+    return std::nullopt;
+}
+
+std::string HotSyncRoot::hotSyncLockFile(const User& user) const {
+    return m_root + "/.hotsync-" + std::to_string(user.id) + ".lock";
+}
+
+template <class Change> void HotSyncRoot::changeUsers(Change&& change) {
+    const FileLock lock(m_root + "/.users.lock");
+    IniFile ini = IniFile::load(usersFile());
+    change(ini);
+    ini.save(usersFile());
+    m_users.reset();
 }
 
 std::optional<User> HotSyncRoot::user(const std::string& name) const {
@@ -80,9 +148,20 @@ User HotSyncRoot::addUser(const std::string& name, std::optional<uint32_t> id,
         throw std::runtime_error("a user name must be one line, without ']' or blanks at its ends");
     if (name.size() > 127)
         throw std::runtime_error("a user name has at most 127 characters");
+    m_users.reset(); // decided on the file as it is now
     const std::vector<User> existing = users();
     std::set<uint32_t> ids;
     std::set<std::string> directories;
+    for (const auto& [refused, why] : loadUsers().refused)
+        if (refused == name)
+            throw std::runtime_error("user '" + name + "' already exists (and is refused: " + why + ")");
+    const IniFile current = IniFile::load(usersFile());
+    for (const auto& [section, keys] : current.sections()) {
+        if (const auto taken = parseId(current.get(section, "id")))
+            ids.insert(*taken);
+        if (const auto directory = current.get(section, "dir"))
+            directories.insert(*directory);
+    }
     for (const User& u : existing) {
         if (u.name == name)
             throw std::runtime_error("user '" + name + "' already exists");
@@ -112,10 +191,12 @@ User HotSyncRoot::addUser(const std::string& name, std::optional<uint32_t> id,
     }
 
     fs::create_directories(fs::path(m_root) / added.directory / conduitDirectoryName(glo::CreatorCode));
-    IniFile ini = IniFile::load(usersFile());
-    ini.set(name, "id", std::to_string(added.id));
-    ini.set(name, "dir", added.directory);
-    ini.save(usersFile());
+    changeUsers([&](IniFile& ini) {
+        if (ini.hasSection(name))
+            throw std::runtime_error("user '" + name + "' already exists");
+        ini.set(name, "id", std::to_string(added.id));
+        ini.set(name, "dir", added.directory);
+    });
     return added;
 }
 
@@ -130,8 +211,27 @@ std::optional<std::string> HotSyncRoot::conduitFileName(const User& user) const 
     return IniFile::load(m_root + "/" + user.directory + "/settings.ini").get(glo::ConduitName, "FileName");
 }
 
+void HotSyncRoot::rememberCodePage(const User& user, uint32_t codePage) {
+    const std::string file = m_root + "/" + user.directory + "/settings.ini";
+    IniFile ini = IniFile::load(file);
+    if (ini.get(kHostSection, "CodePage") == std::to_string(codePage))
+        return;
+    ini.set(kHostSection, "CodePage", std::to_string(codePage));
+    ini.save(file);
+}
+
+std::optional<uint32_t> rememberedCodePage(const std::string& userDirectory) {
+    const auto text = IniFile::load(userDirectory + "/settings.ini").get(kHostSection, "CodePage");
+    const auto value = parseId(text);
+    if (!value || *value == 0)
+        return std::nullopt;
+    return value;
+}
+
 std::optional<int32_t> HotSyncRoot::hostAction(const std::string& user, const char* key) const {
-    const auto value = IniFile::load(usersFile()).get(user, key);
+    if (!m_hostActions)
+        m_hostActions = IniFile::load(usersFile());
+    const auto value = m_hostActions->get(user, key);
     if (value == "2")
         return 2;
     if (value == "6")
@@ -140,12 +240,13 @@ std::optional<int32_t> HotSyncRoot::hostAction(const std::string& user, const ch
 }
 
 void HotSyncRoot::setHostAction(const std::string& user, const char* key, std::optional<int32_t> action) {
-    IniFile ini = IniFile::load(usersFile());
-    if (action)
-        ini.set(user, key, std::to_string(*action));
-    else
-        ini.erase(user, key);
-    ini.save(usersFile());
+    changeUsers([&](IniFile& ini) {
+        if (action)
+            ini.set(user, key, std::to_string(*action));
+        else
+            ini.erase(user, key);
+    });
+    m_hostActions.reset();
 }
 
 int32_t HotSyncRoot::userId(const char* userName, uint32_t* id) {

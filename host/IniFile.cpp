@@ -1,7 +1,10 @@
 #include "IniFile.h"
 
+#include "glo/GLO_ReplacingFile.h"
+
 #include <fstream>
 #include <stdexcept>
+#include <system_error>
 
 namespace host {
 
@@ -28,6 +31,7 @@ IniFile IniFile::load(const std::string& path) {
             const std::string name = line.substr(1, line.rfind(']') - 1);
             current = ini.find(name);
             if (!current) {
+                ini.m_index.emplace(name, ini.m_sections.size());
                 ini.m_sections.emplace_back(name, Section{});
                 current = &ini.m_sections.back().second;
             }
@@ -41,36 +45,39 @@ IniFile IniFile::load(const std::string& path) {
 }
 
 void IniFile::save(const std::string& path) const {
-    const std::string partial = path + ".partial";
-    {
-        std::ofstream out(partial, std::ios::trunc);
-        for (const auto& [name, keys] : m_sections) {
-            out << '[' << name << "]\n";
-            for (const auto& [key, value] : keys)
-                out << key << '=' << value << '\n';
-            out << '\n';
-        }
-        out.close();
-        if (!out)
-            throw std::runtime_error("cannot write " + path);
+    std::string text;
+    for (const auto& [name, keys] : m_sections) {
+        text += '[' + name + "]\n";
+        for (const auto& [key, value] : keys)
+            text += key + '=' + value + '\n';
+        text += '\n';
     }
-    if (std::rename(partial.c_str(), path.c_str()) != 0)
-        throw std::runtime_error("cannot replace " + path);
+    try {
+        glo::ReplacingFile_t file(path);
+        if (file.buffer().sputn(text.data(), static_cast<std::streamsize>(text.size())) !=
+            static_cast<std::streamsize>(text.size()))
+            throw std::runtime_error("cannot write " + path);
+        file.commit();
+    } catch (const std::system_error& e) {
+        throw std::runtime_error("cannot write " + path + ": " + e.code().message());
+    }
 }
 
 IniFile::Section* IniFile::find(const std::string& name) {
-    for (auto& [sectionName, keys] : m_sections)
-        if (sectionName == name)
-            return &keys;
-    return nullptr;
+    const auto found = m_index.find(name);
+    return found == m_index.end() ? nullptr : &m_sections[found->second].second;
+}
+
+const IniFile::Section* IniFile::find(const std::string& name) const {
+    return const_cast<IniFile*>(this)->find(name);
 }
 
 bool IniFile::hasSection(const std::string& name) const {
-    return const_cast<IniFile*>(this)->find(name) != nullptr;
+    return find(name) != nullptr;
 }
 
 std::optional<std::string> IniFile::get(const std::string& section, const std::string& key) const {
-    const Section* keys = const_cast<IniFile*>(this)->find(section);
+    const Section* keys = find(section);
     if (keys)
         for (const auto& [k, v] : *keys)
             if (k == key)
@@ -81,6 +88,7 @@ std::optional<std::string> IniFile::get(const std::string& section, const std::s
 void IniFile::set(const std::string& section, const std::string& key, const std::string& value) {
     Section* keys = find(section);
     if (!keys) {
+        m_index.emplace(section, m_sections.size());
         m_sections.emplace_back(section, Section{});
         keys = &m_sections.back().second;
     }

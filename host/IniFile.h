@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -15,8 +16,11 @@ class IniFile {
 public:
     using Section = std::vector<std::pair<std::string, std::string>>;
 
-    static IniFile load(const std::string& path); // a missing file is empty
-    void save(const std::string& path) const;     // throws std::runtime_error
+    // A missing file is empty; reading takes time linear in the file's size.
+    static IniFile load(const std::string& path);
+    // Replaces the file whole (never through a link, nothing left behind on failure).
+    // Throws std::runtime_error with the reason.
+    void save(const std::string& path) const;
 
     bool hasSection(const std::string& name) const;
     std::optional<std::string> get(const std::string& section, const std::string& key) const;
@@ -26,7 +30,9 @@ public:
 
 private:
     Section* find(const std::string& name);
+    const Section* find(const std::string& name) const;
     std::vector<std::pair<std::string, Section>> m_sections;
+    std::unordered_map<std::string, std::size_t> m_index; // section name to its place
 };
 
 } // namespace host

@@ -1,5 +1,7 @@
 #include "TrackTable.h"
 
+#include "Utf8Text.h"
+
 #include <cmath>
 #include <ctime>
 #include <iomanip>
@@ -28,7 +30,7 @@ std::string isoTime(const glo::Time_t& time) {
     return text;
 }
 
-void printTrackTable(const nav::Database_t& database, std::ostream& out) {
+void printTrackTable(const nav::Database_t& database, uint32_t codePage, std::ostream& out) {
     out << std::left << std::setw(24) << "Track" << std::right << std::setw(7) << "Colour" << std::setw(9)
         << "Points" << std::setw(11) << "Length km" << std::setw(14) << "Duration"
         << "  " << std::left << std::setw(21) << "First (UTC)" << std::setw(21) << "Last (UTC)"
@@ -48,10 +50,7 @@ void printTrackTable(const nav::Database_t& database, std::ostream& out) {
             box << std::fixed << std::setprecision(5) << degrees(s.box.south()) << " "
                 << degrees(s.box.west()) << " " << degrees(s.box.north()) << " " << degrees(s.box.east());
         }
-        std::string name = id.str();
-        if (name.size() > 23)
-            name = name.substr(0, 22) + "~";
-        out << std::left << std::setw(24) << name << std::right << std::setw(7)
+        out << padCharacters(toUtf8(id.str(), codePage), 23) << " " << std::right << std::setw(7)
             << static_cast<int>(track.color()) << std::setw(9) << s.pointCount << std::setw(11) << std::fixed
             << std::setprecision(3) << s.distance / 1000.0 << std::setw(14)
             << (s.duration.present() ? durationText(s.duration.get()) : "-") << "  " << std::left

@@ -9,7 +9,7 @@ namespace host {
 
 // A table of the database's tracks: name, colour, points, length, duration, first and last time
 // (UTC) and bounding box in degrees.
-void printTrackTable(const nav::Database_t& database, std::ostream& out);
+void printTrackTable(const nav::Database_t& database, uint32_t codePage, std::ostream& out);
 
 // Semicircles to degrees.
 double degrees(int32_t semicircles);

@@ -126,4 +126,26 @@ std::string jsonUtf8(const std::string& utf8) {
     return out + "\"";
 }
 
+std::size_t characterCount(const std::string& utf8) {
+    std::size_t count = 0;
+    for (const char c : utf8)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
+std::string fitCharacters(const std::string& utf8, std::size_t characters) {
+    if (characters == 0 || characterCount(utf8) <= characters)
+        return utf8;
+    std::size_t seen = 0, at = 0;
+    for (; at < utf8.size(); ++at)
+        if ((static_cast<unsigned char>(utf8[at]) & 0xC0) != 0x80 && seen++ == characters - 1)
+            break;
+    return utf8.substr(0, at) + "\xE2\x80\xA6";
+}
+
+std::string padCharacters(const std::string& utf8, std::size_t characters) {
+    std::string text = fitCharacters(utf8, characters);
+    return text + std::string(characters - characterCount(text), ' ');
+}
+
 } // namespace host

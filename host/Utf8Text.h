@@ -25,6 +25,16 @@ inline std::string jsonString(const std::string& text, uint32_t codePage = 1252)
     return jsonUtf8(fromCodePage(text, codePage));
 }
 
+// Characters (code points) of UTF-8 text.
+std::size_t characterCount(const std::string& utf8);
+
+// The text cut to at most `characters` characters, the last one an ellipsis when it was cut;
+// never in the middle of a character.
+std::string fitCharacters(const std::string& utf8, std::size_t characters);
+
+// The text padded with blanks to `characters` characters (after fitting it), for columns.
+std::string padCharacters(const std::string& utf8, std::size_t characters);
+
 } // namespace host
 
 #endif

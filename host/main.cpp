@@ -2,6 +2,8 @@
 // given as Palm database files and a HotSync root directory on disk.
 #include "Commands.h"
 
+#include "UsageCheck.h"
+
 #include "glo/GLO_Exception.h"
 
 #include <CLI/CLI.hpp>
@@ -23,17 +25,22 @@ std::string actionText(const std::string& text) {
 int main(int argc, char** argv) {
     CLI::App cli{
         "pathlet: copies the track logs of a handheld to the desktop (a HotSync host for the Pathlet "
-        "conduit)"};
+        "conduit)",
+        "pathlet"};
     cli.require_subcommand(1);
+    cli.set_version_flag("--version", "pathlet " PATHLET_VERSION);
     const std::string root = host::defaultRoot();
-    uint32_t codePage = 1252;
+    std::optional<uint32_t> codePage;
     auto addRoot = [&](CLI::App* command, std::string& target) {
         target = root;
         command->add_option("--root", target,
                             "HotSync root directory (default: $PATHLET_ROOT or ~/.local/share/pathlet)");
     };
     auto addCodePage = [&](CLI::App* command) {
-        command->add_option("--codepage", codePage, "Code page of the handheld's names (default 1252)")
+        command
+            ->add_option("--codepage", codePage,
+                         "Code page of the handheld's names (default: the one the user's last HotSync used, "
+                         "else 1252)")
             ->check(CLI::PositiveNumber);
     };
 
@@ -44,12 +51,19 @@ int main(int argc, char** argv) {
     addRoot(hotsync, sync.root);
     hotsync->add_option("--user", sync.user, "The HotSync user's name")->required();
     std::optional<int32_t> syncType;
-    hotsync->add_option("--sync-type", syncType,
-                        "The action (2: handheld to desktop, 6: do nothing); default: the host's");
+    hotsync
+        ->add_option("--sync-type", syncType,
+                     "The action (2: handheld to desktop, 6: do nothing); default: the user's configured one")
+        ->check(CLI::IsMember({2, 6}));
     std::string logFormat = "text";
     hotsync->add_option("--log-format", logFormat, "HotSync log on standard output: text or jsonl")
         ->check(CLI::IsMember({"text", "jsonl"}));
     addCodePage(hotsync);
+    double waitSeconds = 120;
+    hotsync
+        ->add_option("--wait", waitSeconds,
+                     "Seconds to wait for another HotSync of the same user to end (default 120)")
+        ->check(CLI::Range(0.0, 86400.0));
     hotsync
         ->add_option("--export", sync.exportFormat,
                      "Also write Tracks.gpx or Tracks.geojson beside Tracks.tlx")
@@ -85,9 +99,10 @@ int main(int argc, char** argv) {
 
     auto* info = cli.add_subcommand("info", "What the conduit says about itself");
     auto* demo = cli.add_subcommand("demo", "A whole HotSync of a sample handheld into a fresh demo root");
-    std::string demoRoot = "pathlet-demo";
-    demo->add_option("--root", demoRoot,
-                     "Demo root directory (removed and made afresh; default ./pathlet-demo)");
+    std::optional<std::string> demoRoot;
+    demo->add_option(
+        "--root", demoRoot,
+        "Demo root: a new or empty directory, or an earlier demo's (default: a fresh one in $TMPDIR)");
 
     auto* dump = cli.add_subcommand("dump", "Show what a Tracks.tlx file holds");
     std::string dumpFile;
@@ -112,19 +127,14 @@ int main(int argc, char** argv) {
     plot->add_option("-o,--output", plotOutput, "The SVG file (default: standard output)");
     addCodePage(plot);
 
-    try {
-        cli.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        if (e.get_exit_code() == 0)
-            return cli.exit(e); // --help
-        std::cerr << "pathlet: " << e.what() << " (see pathlet --help)\n";
-        return 2;
-    }
+    if (const auto status = cli::parseArguments(cli, argc, argv))
+        return *status;
     try {
         if (hotsync->parsed()) {
             sync.syncType = syncType;
             sync.logFormat = logFormat == "jsonl" ? host::LogFormat::Jsonl : host::LogFormat::Text;
             sync.codePage = codePage;
+            sync.patience = std::chrono::milliseconds(static_cast<long long>(waitSeconds * 1000));
             return host::runHotSync(sync);
         }
         if (add->parsed())
@@ -143,11 +153,12 @@ int main(int argc, char** argv) {
         if (demo->parsed())
             return host::runDemo(demoRoot);
         if (dump->parsed())
-            return host::runDump(dumpFile, json, points, codePage);
+            return host::runDump(dumpFile, json, points, host::codePageFor(dumpFile, codePage));
         if (exportCommand->parsed())
-            return host::runExport(exportFile, exportFormat, exportOutput, codePage);
+            return host::runExport(exportFile, exportFormat, exportOutput,
+                                   host::codePageFor(exportFile, codePage));
         if (plot->parsed())
-            return host::runPlot(plotFile, plotOutput, codePage);
+            return host::runPlot(plotFile, plotOutput, host::codePageFor(plotFile, codePage));
     } catch (const host::UsageError& e) {
         std::cerr << "pathlet: " << e.what() << "\n";
         return 1;

@@ -36,20 +36,27 @@ std::string headerName(const fs::path& path) {
 // Records run from their offset to the next record's offset, the last to the end of the file.
 class PdbDatabase_t : public HandheldDatabase_t {
 public:
-    PdbDatabase_t(const fs::path& path, std::vector<uint64_t> bounds)
-        : m_in(path, std::ios::binary), m_bounds(std::move(bounds)) {}
+    PdbDatabase_t(const fs::path& path, std::vector<uint64_t> bounds, std::string& problem)
+        : m_in(path, std::ios::binary), m_bounds(std::move(bounds)), m_name(path.filename().string()),
+          m_problem(problem) {}
 
     uint16_t recordCount() const override { return static_cast<uint16_t>(m_bounds.size() - 1); }
 
     int32_t readRecord(uint16_t index, char* buffer, uint16_t capacity, uint32_t* size) override {
         const uint64_t begin = m_bounds[index];
         const uint64_t length = m_bounds[index + 1u] - begin;
-        if (length > capacity)
+        if (length > capacity) {
+            m_problem = m_name + " is damaged: record " + std::to_string(index) + " has " +
+                        std::to_string(length) + " bytes, more than a handheld record can hold (" +
+                        std::to_string(capacity) + ")";
             return kSyncRecordTooLong;
+        }
         m_in.clear();
         m_in.seekg(static_cast<std::streamoff>(begin));
-        if (!m_in.read(buffer, static_cast<std::streamsize>(length)))
+        if (!m_in.read(buffer, static_cast<std::streamsize>(length))) {
+            m_problem = "cannot read record " + std::to_string(index) + " of " + m_name;
             return kSyncIoError;
+        }
         *size = static_cast<uint32_t>(length);
         return kSyncOk;
     }
@@ -59,32 +66,47 @@ public:
 private:
     std::ifstream m_in;
     std::vector<uint64_t> m_bounds; // record offsets, then the file size
+    std::string m_name;
+    std::string& m_problem; // the handheld's, which outlives its open databases
 };
 
-// Checks the header and the record list; returns the record bounds or a code.
-int32_t readBounds(const fs::path& path, std::vector<uint64_t>& bounds) {
+// Checks the header and the record list; returns the record bounds, or a code and why.
+int32_t readBounds(const fs::path& path, std::vector<uint64_t>& bounds, std::string& why) {
     std::error_code error;
     const uint64_t fileSize = fs::file_size(path, error);
-    if (error)
+    if (error) {
+        why = "cannot read it: " + error.message();
         return kSyncIoError;
+    }
     std::ifstream in(path, std::ios::binary);
     unsigned char header[pdb::kHeaderSize];
-    if (fileSize < pdb::kHeaderSize || !in.read(reinterpret_cast<char*>(header), sizeof header))
+    if (fileSize < pdb::kHeaderSize || !in.read(reinterpret_cast<char*>(header), sizeof header)) {
+        why = "its " + std::to_string(fileSize) + " bytes are shorter than a database header (" +
+              std::to_string(pdb::kHeaderSize) + ")";
         return kSyncBadDatabase;
+    }
     const uint64_t count =
         (uint64_t{header[pdb::kRecordCountOffset]} << 8) | header[pdb::kRecordCountOffset + 1];
     const uint64_t listEnd = pdb::kHeaderSize + count * pdb::kRecordEntrySize;
-    if (listEnd > fileSize)
-        return kSyncBadDatabase;
     std::vector<unsigned char> list(static_cast<std::size_t>(count * pdb::kRecordEntrySize));
-    if (count && !in.read(reinterpret_cast<char*>(list.data()), static_cast<std::streamsize>(list.size())))
+    if (listEnd > fileSize || (count && !in.read(reinterpret_cast<char*>(list.data()),
+                                                 static_cast<std::streamsize>(list.size())))) {
+        why = "its list of " + std::to_string(count) + " records runs past the end of the file";
         return kSyncBadDatabase;
+    }
     bounds.clear();
     uint64_t previous = listEnd;
     for (uint64_t i = 0; i < count; ++i) {
         const uint64_t offset = bigEndian32(&list[static_cast<std::size_t>(i * pdb::kRecordEntrySize)]);
-        if (offset < previous || offset > fileSize)
+        if (offset > fileSize) {
+            why = "record " + std::to_string(i) + " starts past the end of the file";
             return kSyncBadDatabase;
+        }
+        if (offset < previous) {
+            why = "record " + std::to_string(i) +
+                  (i ? " starts before the record before it" : " starts inside the record list");
+            return kSyncBadDatabase;
+        }
         bounds.push_back(offset);
         previous = offset;
     }
@@ -111,19 +133,60 @@ std::vector<std::string> PdbHandheld_t::files() const {
 }
 
 int32_t PdbHandheld_t::open(const std::string& name, std::unique_ptr<HandheldDatabase_t>& database) {
-    for (const std::string& file : files()) {
+    m_problem.clear();
+    m_warnings.clear();
+    const std::vector<std::string> candidates = files();
+    int32_t result = kSyncNotFound;
+    std::string used;
+    for (const std::string& file : candidates) {
         if (headerName(file) != name)
             continue;
+        const std::string shown = fs::path(file).filename().string();
+        if (!used.empty()) {
+            m_warnings.push_back(shown + " also holds " + name + " and was not used (" + used + " was)");
+            continue;
+        }
         std::vector<uint64_t> bounds;
-        if (const int32_t code = readBounds(file, bounds))
-            return code;
-        auto opened = std::make_unique<PdbDatabase_t>(file, std::move(bounds));
-        if (!opened->good())
-            return kSyncIoError;
+        std::string why;
+        int32_t code = readBounds(file, bounds, why);
+        std::unique_ptr<PdbDatabase_t> opened;
+        if (code == kSyncOk) {
+            opened = std::make_unique<PdbDatabase_t>(file, std::move(bounds), m_problem);
+            if (!opened->good()) {
+                code = kSyncIoError;
+                why = "cannot open it";
+            }
+        }
+        if (code != kSyncOk) {
+            // A damaged copy does not hide a good one after it.
+            if (result == kSyncNotFound) {
+                result = code;
+                m_problem = shown + " is damaged: " + why;
+            } else {
+                m_warnings.push_back(shown + " also holds " + name + " and is damaged: " + why);
+            }
+            continue;
+        }
+        if (result != kSyncNotFound)
+            m_warnings.push_back(m_problem + "; " + shown + " was used instead");
+        m_problem.clear();
+        used = shown;
         database = std::move(opened);
-        return kSyncOk;
+        result = kSyncOk;
     }
-    return kSyncNotFound;
+    if (result == kSyncNotFound) {
+        std::error_code error;
+        if (fs::is_directory(m_path, error))
+            m_problem = "no " + name + " in " + m_path + " (" + std::to_string(candidates.size()) +
+                        " database files there)";
+        else
+            m_problem =
+                "no " + name + " in " + m_path +
+                (candidates.empty()           ? std::string(" (not a database file)")
+                 : headerName(m_path).empty() ? std::string(" (not a Palm database)")
+                                              : " (it holds a database named '" + headerName(m_path) + "')");
+    }
+    return result;
 }
 
 } // namespace plm

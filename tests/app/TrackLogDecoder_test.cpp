@@ -19,9 +19,12 @@ public:
     app::HandheldRecord_t readRecord(uint16_t index) override {
         reads.push_back(index);
         const std::string& record = records.at(index);
+        bytes += record.size();
         return {reinterpret_cast<const unsigned char*>(record.data()), static_cast<uint32_t>(record.size()),
                 false};
     }
+    uint64_t bytesRead() const override { return bytes; }
+    uint64_t bytes = 0;
     app::DecodedLog_t decodeAt(uint32_t index) {
         return app::decodeTrackLog(*this, readRecord(static_cast<uint16_t>(index)), index);
     }
@@ -91,4 +94,33 @@ TEST(TrackLogDecoder, WhyALogEnded) {
     const app::DecodedLog_t noName = source.decodeAt(0);
     EXPECT_EQ(noName.end, app::LogEnd_t::NoName);
     EXPECT_TRUE(noName.tracks.empty());
+}
+
+// A stride of 0 makes every point of a log the same entry: the header can claim 65,535 points
+// from a record of a few dozen bytes. The decoder stops where the bytes read could hold no more.
+TEST(TrackLogDecoderBound, StopsWhenThePointsExceedTheRecordBytesOverEight) {
+    Records source;
+    pdbgen::TrackLog log = walk("Stuck", 1, 100);
+    log.pointStride = 0;
+    log.pointCount = 65535;
+    source.add(log);
+    const app::DecodedLog_t decoded = source.decodeAt(0);
+    EXPECT_EQ(decoded.end, app::LogEnd_t::PastBound);
+    EXPECT_EQ(decoded.points, source.bytes / app::kLeastPointBytes);
+    ASSERT_EQ(decoded.tracks.size(), 1u);
+    EXPECT_EQ(static_cast<uint64_t>(decoded.tracks[0].second.summary().pointCount), decoded.points);
+
+    // Points of earlier logs count against the same bytes.
+    EXPECT_EQ(app::decodeTrackLog(source, source.readRecord(0), 0, 1000000).points, 0u);
+}
+
+TEST(TrackLogDecoderBound, ADenseWellFormedLogIsNotCut) {
+    // Position-only points (8 bytes each) filling records whole: the densest real layout.
+    Records source;
+    pdbgen::TrackLog log = walk("Dense", 5000, 8000);
+    log.pointFlags = 0;
+    source.add(log);
+    const app::DecodedLog_t decoded = source.decodeAt(0);
+    EXPECT_EQ(decoded.end, app::LogEnd_t::Complete);
+    EXPECT_EQ(decoded.points, 5000u);
 }

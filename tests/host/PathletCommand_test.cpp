@@ -88,7 +88,8 @@ TEST_F(PathletCommand, AddsUsersAndRunsAHotSync) {
     const std::string pdb = handheld(kWorkedExample);
     const Outcome synced = pathlet("hotsync --handheld " + pdb + root() + " --user Alice");
     EXPECT_EQ(synced.status, 0) << synced.out;
-    EXPECT_EQ(synced.out, "19 \n20 Pathlet\n");
+    EXPECT_EQ(synced.out, "19 start\n20 finish: Pathlet\npathlet: " + m_root +
+                              "/Alice/Pathlet/Tracks.tlx written: 1 track, 2 points\n");
     const std::string file = contents(m_root + "/Alice/Pathlet/Tracks.tlx");
     ASSERT_EQ(file.size(), 131u);
     EXPECT_EQ(file.substr(0, 6), std::string("QvRcd\0", 6));
@@ -99,7 +100,7 @@ TEST_F(PathletCommand, AddsUsersAndRunsAHotSync) {
     EXPECT_NE(
         contents(m_root + "/Alice/settings.ini").find("FileName=" + m_root + "/Alice/Pathlet/Tracks.tlx"),
         std::string::npos);
-    EXPECT_NE(contents(m_root + "/HotSync.log").find("20 Pathlet"), std::string::npos);
+    EXPECT_NE(contents(m_root + "/HotSync.log").find("20 finish: Pathlet"), std::string::npos);
 }
 
 TEST_F(PathletCommand, ReportsFailuresInTheLogAndTheExitStatus) {
@@ -109,8 +110,8 @@ TEST_F(PathletCommand, ReportsFailuresInTheLogAndTheExitStatus) {
     const Outcome unknown =
         pathlet("hotsync --handheld " + pdb + root() + " --user Nobody --log-format jsonl");
     EXPECT_EQ(unknown.status, 1);
-    EXPECT_NE(unknown.out.find(
-                  "{\"activity\": 22, \"text\": \"SETTINGS.H-69-2.3\\nUser Data Error\"}\n{\"result\": -1}"),
+    EXPECT_NE(unknown.out.find("{\"activity\": 22, \"entry\": \"failure\", \"text\": "
+                               "\"SETTINGS.H-69-2.3\\nUser Data Error\"}\n{\"result\": -1}"),
               std::string::npos)
         << unknown.out;
     EXPECT_NE(unknown.out.find("pathlet: unknown user 'Nobody'"), std::string::npos);
@@ -119,13 +120,21 @@ TEST_F(PathletCommand, ReportsFailuresInTheLogAndTheExitStatus) {
     pdbgen::writeFile(other, pdbgen::buildPdb("MemoDB", "DATA", "memo", {}));
     const Outcome missing = pathlet("hotsync --handheld " + other + root() + " --user Alice");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_TRUE(std::regex_search(missing.out, std::regex("21 Pathlet\n22 PALMDATABASE.CPP-64-2.3\n")))
+    EXPECT_TRUE(std::regex_search(missing.out,
+                                  std::regex("21 abort: Pathlet\n22 failure: PALMDATABASE.CPP-64-2.3\n")))
+        << missing.out;
+    EXPECT_NE(missing.out.find("pathlet: no TrackDB in " + other + " (it holds a database named 'MemoDB')"),
+              std::string::npos)
         << missing.out;
 
     fs::remove_all(m_root + "/Alice/Pathlet");
     const Outcome noDirectory = pathlet("hotsync --handheld " + pdb + root() + " --user Alice");
     EXPECT_EQ(noDirectory.status, 1);
-    EXPECT_NE(noDirectory.out.find("22 CONDUIT.CPP-123-2.3"), std::string::npos) << noDirectory.out;
+    EXPECT_NE(noDirectory.out.find("22 failure: CONDUIT.CPP-123-2.3"), std::string::npos) << noDirectory.out;
+    EXPECT_NE(
+        noDirectory.out.find("pathlet: the conduit directory " + m_root + "/Alice/Pathlet does not exist"),
+        std::string::npos)
+        << noDirectory.out;
 
     const Outcome noHandheld = pathlet("hotsync --handheld /nonexistent.pdb" + root() + " --user Alice");
     EXPECT_EQ(noHandheld.status, 1);
@@ -174,7 +183,7 @@ TEST_F(PathletCommand, InfoAndDump) {
     EXPECT_EQ(dump.status, 0);
     EXPECT_TRUE(
         std::regex_search(dump.out, std::regex("format 105, writer 203, build SQA Jan 20 2004 13:19:22")));
-    EXPECT_TRUE(std::regex_search(dump.out, std::regex("Caf.\\s+1\\s+2\\s+11\\.1"))) << dump.out;
+    EXPECT_TRUE(std::regex_search(dump.out, std::regex("Caf\xc3\xa9\\s+1\\s+2\\s+11\\.1"))) << dump.out;
     const Outcome json = pathlet("dump --json --points " + file);
     EXPECT_NE(json.out.find("\"name\": \"Caf\xc3\xa9\""), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"first_time\": \"1989-12-31T00:01:40Z\""), std::string::npos);
@@ -187,7 +196,7 @@ TEST_F(PathletCommand, InfoAndDump) {
 TEST_F(PathletCommand, TheDemoPrintsItsTable) {
     const Outcome demo = pathlet("demo --root " + (m_dir / "demo").string());
     EXPECT_EQ(demo.status, 0) << demo.out;
-    EXPECT_NE(demo.out.find("20 Pathlet"), std::string::npos);
+    EXPECT_NE(demo.out.find("20 finish: Pathlet"), std::string::npos);
     EXPECT_TRUE(std::regex_search(demo.out, std::regex("ACTIVE LOG +0 +240 "))) << demo.out;
     EXPECT_TRUE(std::regex_search(demo.out, std::regex("Lake loop 001 ")));
     EXPECT_TRUE(std::regex_search(demo.out, std::regex("Ferry crossing 003 ")));

@@ -2,6 +2,7 @@
 #include "Description.h"
 #include "PdbWriter.h"
 #include "TrackLog.h"
+#include "UsageCheck.h"
 
 #include <CLI/CLI.hpp>
 
@@ -10,8 +11,9 @@
 #include <sstream>
 
 int main(int argc, char** argv) {
-    CLI::App cli{"Writes handheld track databases (TrackDB .pdb files)"};
+    CLI::App cli{"Writes handheld track databases (TrackDB .pdb files)", "pathlet-pdbgen"};
     cli.require_subcommand(1);
+    cli.set_version_flag("--version", "pathlet-pdbgen " PATHLET_VERSION);
     std::string output;
 
     auto* describe = cli.add_subcommand("describe", "From a text description of track logs");
@@ -30,7 +32,8 @@ int main(int argc, char** argv) {
     synth->add_option("--seed", seed, "Random seed");
     synth->add_option("-o,--output", output, "The .pdb to write")->required();
 
-    CLI11_PARSE(cli, argc, argv);
+    if (const auto status = cli::parseArguments(cli, argc, argv))
+        return *status;
     try {
         std::vector<std::string> records;
         if (describe->parsed()) {
@@ -52,7 +55,7 @@ int main(int argc, char** argv) {
         pdbgen::writeFile(output, pdbgen::buildPdb("TrackDB", "Trck", "VTRK", records));
     } catch (const std::exception& e) {
         std::cerr << "pathlet-pdbgen: " << e.what() << "\n";
-        return 1;
+        return 2;
     }
     return 0;
 }
