@@ -85,6 +85,7 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/bench/bench_track --benchmark_counters_tabular=true
 	bench/hotsync_bench.sh build-bench
+	bench/users_bench.sh build-bench
 
 FUZZ_SECONDS ?= 600
 

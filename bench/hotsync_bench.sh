@@ -17,7 +17,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]
 handheld() { "$pdbgen" synth --logs "$1" --points 10000 --per-record 4000 --seed 7 -o "$work/TrackDB-$1.pdb"; }
 
 hotsync() {
-    "$pathlet" hotsync --handheld "$work/TrackDB-$1.pdb" --root "$work/root" --user Bench > /dev/null
+    "$pathlet" hotsync --handheld "$work/TrackDB-$1.pdb" --root "$work/root" --user Bench > /dev/null 2> "$work/words" || { cat "$work/words"; exit 1; }
 }
 
 "$pathlet" users add Bench --root "$work/root" > /dev/null

@@ -26,7 +26,7 @@ void FileLock::wait(std::chrono::milliseconds patience) {
         if (std::chrono::steady_clock::now() >= deadline) {
             ::close(m_fd);
             m_fd = -1;
-            throw std::runtime_error("gave up waiting for " + m_path);
+            throw Timeout("gave up waiting for " + m_path);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

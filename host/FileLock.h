@@ -2,6 +2,7 @@
 #define HOST_FILELOCK_H
 
 #include <chrono>
+#include <stdexcept>
 #include <string>
 
 namespace host {
@@ -10,8 +11,11 @@ namespace host {
 // process ends however it ends. The lock file is created if need be, never through a link.
 class FileLock {
 public:
+    struct Timeout : std::runtime_error {
+        using std::runtime_error::runtime_error;
+    };
     // Waits up to `patience` for the lock; `waiting` is called once if the lock is taken.
-    // Throws std::runtime_error when the file cannot be opened or the wait runs out.
+    // Throws std::runtime_error when the file cannot be opened, Timeout when the wait runs out.
     template <class Waiting>
     FileLock(const std::string& path, std::chrono::milliseconds patience, Waiting&& waiting) : m_path(path) {
         if (!tryLock())

@@ -86,12 +86,8 @@ namespace {
 
 // Reads the file the conduit wrote, for the closing line.
 std::string writtenWords(const std::string& file) {
-    nav::Database_t database(nav::Name_t(""), 3);
-    rec::readDatabaseFile(file, database);
-    uint64_t points = 0;
-    for (const auto& [id, track] : database.tracks())
-        points += static_cast<uint64_t>(track.summary().pointCount);
-    const std::size_t tracks = database.tracks().size();
+    const rec::TrackCount_t count = rec::countTracksInFile(file);
+    const uint64_t tracks = count.tracks, points = count.points;
     return file + " written: " + withThousands(tracks) + (tracks == 1 ? " track, " : " tracks, ") +
            withThousands(points) + (points == 1 ? " point" : " points");
 }
@@ -115,16 +111,25 @@ int runHotSync(const HotSyncOptions& options) {
 
     // One HotSync of a user at a time: a second waits for the first, then runs on what it left.
     std::optional<FileLock> lock;
-    if (facts.user)
-        lock.emplace(root.hotSyncLockFile(*facts.user), options.patience, [&] {
-            std::cerr << "pathlet: another HotSync of '" << options.user << "' is running; waiting for it\n";
-        });
+    if (facts.user) {
+        try {
+            lock.emplace(root.hotSyncLockFile(*facts.user), options.patience, [&] {
+                std::cerr << "pathlet: another HotSync of '" << options.user
+                          << "' is running; waiting for it\n";
+            });
+        } catch (const FileLock::Timeout&) {
+            throw UsageError("another HotSync of '" + options.user +
+                             "' is still running; nothing was done (try "
+                             "again when it ends, or give --wait more seconds)");
+        }
+    }
 
     const uint32_t codePage =
         options.codePage ? *options.codePage
         : facts.user
             ? rememberedCodePage(root.path() + "/" + facts.user->directory).value_or(kDefaultCodePage)
             : kDefaultCodePage;
+    facts.codePage = codePage;
     plm::PdbHandheld_t handheld(options.handheld);
     DesktopLog log(options.root + "/HotSync.log", options.logFormat, codePage);
     facts.log = &log;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <set>
 #include <stdexcept>
+#include <string_view>
 #include <unordered_map>
 
 namespace fs = std::filesystem;
@@ -58,9 +59,16 @@ const HotSyncRoot::Users& HotSyncRoot::loadUsers() const {
         return *m_users;
     Users loaded;
     const IniFile ini = IniFile::load(usersFile());
-    std::unordered_map<uint32_t, std::vector<std::string>> byId;
-    std::unordered_map<std::string, std::vector<std::string>> byDirectory;
+    // Each id and directory with the first two candidates that have it.
+    struct Holders {
+        std::size_t first = SIZE_MAX, second = SIZE_MAX;
+        void add(std::size_t candidate) { (first == SIZE_MAX ? first : second) = candidate; }
+        std::size_t other(std::size_t candidate) const { return first == candidate ? second : first; }
+    };
+    std::unordered_map<uint32_t, Holders> byId;
+    std::unordered_map<std::string_view, Holders> byDirectory;
     std::vector<User> candidates;
+    candidates.reserve(ini.sections().size());
     for (const auto& [name, keys] : ini.sections()) {
         const auto idText = ini.get(name, "id");
         const auto id = parseId(idText);
@@ -76,21 +84,27 @@ const HotSyncRoot::Users& HotSyncRoot::loadUsers() const {
             loaded.refused.emplace_back(name, why);
             continue;
         }
-        byId[*id].push_back(name);
-        byDirectory[*directory].push_back(name);
         candidates.push_back({name, *id, *directory});
     }
-    for (const User& user : candidates) {
-        const auto& sameId = byId[user.id];
-        const auto& sameDirectory = byDirectory[user.directory];
-        if (sameId.size() > 1)
-            loaded.refused.emplace_back(user.name,
-                                        "its id " + std::to_string(user.id) + " is also given to '" +
-                                            (sameId[0] == user.name ? sameId[1] : sameId[0]) + "'");
-        else if (sameDirectory.size() > 1)
-            loaded.refused.emplace_back(
-                user.name, "its directory '" + user.directory + "' is also given to '" +
-                               (sameDirectory[0] == user.name ? sameDirectory[1] : sameDirectory[0]) + "'");
+    byId.reserve(candidates.size());
+    byDirectory.reserve(candidates.size());
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        byId[candidates[i].id].add(i);
+        byDirectory[candidates[i].directory].add(i);
+    }
+    loaded.valid.reserve(candidates.size());
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const User& user = candidates[i];
+        const Holders& sameId = byId[user.id];
+        const Holders& sameDirectory = byDirectory[user.directory];
+        if (sameId.second != SIZE_MAX)
+            loaded.refused.emplace_back(user.name, "its id " + std::to_string(user.id) +
+                                                       " is also given to '" +
+                                                       candidates[sameId.other(i)].name + "'");
+        else if (sameDirectory.second != SIZE_MAX)
+            loaded.refused.emplace_back(user.name, "its directory '" + user.directory +
+                                                       "' is also given to '" +
+                                                       candidates[sameDirectory.other(i)].name + "'");
         else
             loaded.valid.push_back(user);
     }

@@ -77,6 +77,10 @@ std::string failureWords(const HotSyncFacts& facts) {
         const std::string file = facts.root->conduitFileName(*facts.user).value_or(directory + "/Tracks.tlx");
         return writeProblem(directory, file);
     }
+    if (place->source == "GLO_MBSTRING.CPP")
+        return "a track name on the handheld is not text of code page " + std::to_string(facts.codePage) +
+               " (a lead byte without the byte that completes it); if the handheld uses another one, "
+               "give it with --codepage";
     if (place->source.starts_with("SETTINGS."))
         return "the user's settings could not be read or written" +
                (place->message.empty() ? std::string() : ": " + place->message);

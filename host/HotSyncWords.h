@@ -16,6 +16,7 @@ struct HotSyncFacts {
     int32_t syncType = 0;
     bool actionConfigured = false; // the action came from the user's configuration
     std::string userName;
+    uint32_t codePage = 0;
     std::optional<User> user;
     std::optional<std::string> userProblem; // why users.ini refuses the user
     std::string handheldProblem;            // why the handheld's database could not be read

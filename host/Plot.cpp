@@ -21,7 +21,8 @@ namespace {
 
 constexpr double kMapWidth = 800, kMapHeight = 560, kMargin = 30;
 constexpr double kInsetWidth = 390, kInsetHeight = 300, kGap = 20;
-constexpr double kLegendColumn = 220, kLegendRow = 18;
+constexpr double kLegendColumn = 220, kLegendRow = 18, kLegendIndent = 12;
+constexpr double kLeastSpan = 0.004; // degrees of latitude, about 450 m
 constexpr double kKmPerDegree = 111.31949;
 constexpr std::size_t kMostInsets = 12;
 // Points closer than this to the last one drawn add nothing a screen can show.
@@ -66,12 +67,12 @@ struct Frame {
     void fit() {
         const double centre = (shown.south + shown.north) / 2;
         cosLatitude = std::max(0.01, std::cos(centre * std::numbers::pi / 180.0));
-        const double spanX = (shown.east - shown.west) * cosLatitude, spanY = shown.north - shown.south;
+        // A map shows at least a few hundred metres, so that a speck stays a speck.
+        const double spanX = std::max(kLeastSpan, (shown.east - shown.west) * cosLatitude);
+        const double spanY = std::max(kLeastSpan, shown.north - shown.south);
         const double usableX = width - 2 * kMargin, usableY = height - 2 * kMargin;
-        const double scaleX = spanX > 0 ? usableX / spanX : 1e12, scaleY = spanY > 0 ? usableY / spanY : 1e12;
+        const double scaleX = usableX / spanX, scaleY = usableY / spanY;
         scale = std::min(scaleX, scaleY);
-        if (scale >= 1e12)
-            scale = 1e5; // one point: about 1 km across the frame
         // Centre what is shown in the frame.
         const double middleX = (shown.west + shown.east) / 2, middleY = (shown.south + shown.north) / 2;
         shown.west = middleX - usableX / 2 / (scale * cosLatitude);
@@ -276,7 +277,7 @@ void writeSvg(const nav::Database_t& database, uint32_t codePage, std::ostream& 
     });
     for (std::size_t k = 0; k < order.size(); ++k) {
         const PlotTrack& track = tracks[order[k]];
-        const double x = kMapWidth + kLegendColumn * static_cast<double>(k / rows);
+        const double x = kMapWidth + kLegendIndent + kLegendColumn * static_cast<double>(k / rows);
         const double y = kMargin + kLegendRow * static_cast<double>(k % rows);
         const std::string name = fitCharacters(track.name, 26);
         out << "<rect x=\"" << fixed(x) << "\" y=\"" << fixed(y - 10)

@@ -63,16 +63,21 @@ int runUsersAdd(const std::string& root, const std::string& name, std::optional<
 }
 
 int runUsersList(const std::string& root) {
-    const std::vector<User> users = HotSyncRoot(root).users();
+    const HotSyncRoot hotSyncRoot(root);
+    const std::vector<User>& users = hotSyncRoot.users();
     if (users.empty())
         std::cout << "No users in " << root << "\n";
     for (const User& user : users)
         std::cout << user.id << "\t" << user.name << "\t" << user.directory << "\n";
-    return 0;
+    for (const std::string& problem : hotSyncRoot.problems())
+        std::cerr << "pathlet: " << problem << "\n";
+    return hotSyncRoot.problems().empty() ? 0 : 1;
 }
 
 int runConfigure(const ConfigureOptions& options) {
     HotSyncRoot root(options.root);
+    if (const auto problem = root.problemWith(options.user))
+        throw UsageError(*problem);
     if (!root.user(options.user))
         throw UsageError("unknown user '" + options.user + "' ('pathlet users list' shows the users)");
     const int32_t current =

@@ -146,4 +146,36 @@ FileInfo_t readDatabaseFile(const std::string& path, nav::Database_t& database) 
     return readDatabase(in, database);
 }
 
+TrackCount_t countTracksInFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw FileFormatError_t(kSource, 289, 0, "cannot open " + path);
+    char signature[sizeof kSignature] = {};
+    if (!in.read(signature, sizeof signature) || std::memcmp(signature, kSignature, sizeof signature))
+        throw FileFormatError_t(kSource, 230, 0, "not a record file (no QvRcd signature)");
+    TrackCount_t count;
+    FileInfo_t info;
+    uint64_t offset = sizeof signature;
+    std::string bytes;
+    char type = 0;
+    for (uint64_t records = 0; readFrame(in, offset, type, bytes); ++records) {
+        Payload_t payload(bytes, offset, info.formatVersion);
+        if (records == 0 && type == typeByte(RecordType::Format))
+            readFormatRecord(payload, info);
+        if (records >= 2 && type == typeByte(RecordType::Track)) {
+            nav::Name_t name("");
+            name.read(payload.in());
+            uint8_t shown = 0;
+            uint32_t color = 0, points = 0;
+            payload.in().readU8(shown).readU32(color).readU32(points);
+            if (payload.in().fail())
+                payload.fail(kSource, 102, "track record is cut short");
+            ++count.tracks;
+            count.points += points;
+        }
+        offset += kFrameSize + bytes.size();
+    }
+    return count;
+}
+
 } // namespace rec

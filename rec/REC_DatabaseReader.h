@@ -21,6 +21,15 @@ FileInfo_t readDatabase(std::istream& in, nav::Database_t& database);
 // The same for a file on disk; a file that cannot be opened is a FileFormatError_t at offset 0.
 FileInfo_t readDatabaseFile(const std::string& path, nav::Database_t& database);
 
+// How many tracks and points a record file holds, read from the track records' counts without
+// decoding the points (for a line that says what a HotSync wrote).
+struct TrackCount_t {
+    uint64_t tracks = 0;
+    uint64_t points = 0;
+};
+// @exception FileFormatError_t as readDatabaseFile.
+TrackCount_t countTracksInFile(const std::string& path);
+
 } // namespace rec
 
 #endif

@@ -24,6 +24,10 @@ bool isDatabaseFile(const fs::path& path) {
     return extension == ".pdb" || extension == ".prc";
 }
 
+bool printable(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
 // The name in a file's header, or empty when the file has no whole header.
 std::string headerName(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -179,12 +183,12 @@ int32_t PdbHandheld_t::open(const std::string& name, std::unique_ptr<HandheldDat
         if (fs::is_directory(m_path, error))
             m_problem = "no " + name + " in " + m_path + " (" + std::to_string(candidates.size()) +
                         " database files there)";
+        else if (!isDatabaseFile(m_path))
+            m_problem = "no " + name + " in " + m_path + " (not a database file)";
+        else if (const std::string other = headerName(m_path); !other.empty() && printable(other))
+            m_problem = "no " + name + " in " + m_path + " (it holds a database named '" + other + "')";
         else
-            m_problem =
-                "no " + name + " in " + m_path +
-                (candidates.empty()           ? std::string(" (not a database file)")
-                 : headerName(m_path).empty() ? std::string(" (not a Palm database)")
-                                              : " (it holds a database named '" + headerName(m_path) + "')");
+            m_problem = "no " + name + " in " + m_path + " (not a Palm database)";
     }
     return result;
 }

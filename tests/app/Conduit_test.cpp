@@ -321,3 +321,27 @@ TEST(ConduitConfigure, ArgumentChecksRunInOrder) {
     record.set(0, 2);
     EXPECT_EQ(CfgConduit(0, record.bytes.data(), &size), 0x107B);
 }
+
+// 400 logs of stride 0, each claiming 65,535 copies of one point: the conduit stops where the
+// handheld's bytes could hold no more points, says so in the log, and still writes what it read.
+TEST_F(Conduit, AHandheldClaimingMorePointsThanItsBytesHoldIsCutAtTheBound) {
+    std::vector<std::string> records;
+    uint64_t bytes = 0;
+    for (int i = 0; i < 400; ++i) {
+        pdbgen::TrackLog log = simpleLog(("L" + std::to_string(i)).c_str(), 1);
+        log.pointStride = 0;
+        log.pointCount = 65535;
+        for (std::string& record : pdbgen::encodeTrackLog(log)) {
+            bytes += record.size();
+            records.push_back(std::move(record));
+        }
+    }
+    setTrackDb(records);
+    EXPECT_EQ(sync("Alice"), 0);
+    ASSERT_EQ(log.entries.size(), 3u);
+    EXPECT_EQ(log.entries[1].activity, -1);
+    EXPECT_NE(log.entries[1].text.find("decoding stopped after"), std::string::npos) << log.entries[1].text;
+    EXPECT_EQ(log.entries[2], (Entry{"Pathlet", 20}));
+    // The first log's points are cut at the bound of its own record; nothing after it is decoded.
+    EXPECT_LT(contents(fileOf("alice")).size(), 40 * bytes);
+}

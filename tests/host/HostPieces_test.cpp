@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 TEST(HostIniFile, KeepsExactSectionNamesAndOrder) {
     const auto path = std::filesystem::temp_directory_path() / ("pathlet_ini_" + std::to_string(::getpid()));
@@ -59,5 +61,31 @@ TEST(HostHotSyncRoot, ConduitsIniNamesTheConduitsDirectory) {
     EXPECT_EQ(hotsync.userId("Zoe", &id), 0);
     EXPECT_EQ(id, user.id);
     EXPECT_NE(hotsync.userId("zoe", &id), 0); // user names are exact
+    std::filesystem::remove_all(root);
+}
+
+TEST(HostHotSyncRoot, UsersSharingAnIdOrDirectoryAreRefusedWithTheReason) {
+    const auto root =
+        std::filesystem::temp_directory_path() / ("pathlet_users_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root);
+    {
+        std::ofstream ini(root / "users.ini");
+        ini << "[Ann]\nid=1\ndir=Ann\n\n[Bob]\nid=1\ndir=Bob\n\n[Cy]\nid=2\ndir=Ann\n\n[Di]\nid=x\ndir=Di\n\n"
+               "[Ed]\nid=3\ndir=Ed\n";
+    }
+    host::HotSyncRoot hotSyncRoot(root.string());
+    ASSERT_EQ(hotSyncRoot.users().size(), 1u);
+    EXPECT_EQ(hotSyncRoot.users()[0].name, "Ed");
+    EXPECT_EQ(hotSyncRoot.problems().size(), 4u);
+    EXPECT_NE(hotSyncRoot.problemWith("Bob").value_or("").find("its id 1 is also given to 'Ann'"),
+              std::string::npos);
+    EXPECT_NE(hotSyncRoot.problemWith("Cy").value_or("").find("its directory 'Ann' is also given to"),
+              std::string::npos);
+    EXPECT_NE(hotSyncRoot.problemWith("Di").value_or("").find("its id 'x' is not a number"),
+              std::string::npos);
+    EXPECT_FALSE(hotSyncRoot.problemWith("Ed"));
+    uint32_t id = 0;
+    EXPECT_NE(hotSyncRoot.userId("Ann", &id), 0); // the conduit never gets a shared id
+    EXPECT_THROW(hotSyncRoot.addUser("Fay", 2u, std::nullopt), std::runtime_error); // taken by Cy
     std::filesystem::remove_all(root);
 }

@@ -1,0 +1,64 @@
+# bash completion for pathlet and pathlet-pdbgen.
+
+_pathlet() {
+    local cur prev words cword
+    _init_completion 2>/dev/null || {
+        cur=${COMP_WORDS[COMP_CWORD]}
+        prev=${COMP_WORDS[COMP_CWORD-1]}
+        words=("${COMP_WORDS[@]}")
+        cword=$COMP_CWORD
+    }
+    local command="" sub="" i
+    for ((i = 1; i < cword; i++)); do
+        case ${words[i]} in
+        -*) ;;
+        *) if [[ -z $command ]]; then command=${words[i]}; elif [[ $command == users && -z $sub ]]; then sub=${words[i]}; fi ;;
+        esac
+    done
+    case $prev in
+    --handheld | --root | -o | --output)
+        COMPREPLY=($(compgen -f -- "$cur")); compopt -o filenames 2>/dev/null; return ;;
+    --log-format) COMPREPLY=($(compgen -W "text jsonl" -- "$cur")); return ;;
+    --export | --format) COMPREPLY=($(compgen -W "gpx geojson" -- "$cur")); return ;;
+    --sync-type) COMPREPLY=($(compgen -W "2 6" -- "$cur")); return ;;
+    --action) COMPREPLY=($(compgen -W "sync nothing" -- "$cur")); return ;;
+    --codepage) COMPREPLY=($(compgen -W "874 932 936 949 950 1250 1251 1252 1253 1254 1255 1256 1257 1258" -- "$cur")); return ;;
+    esac
+    local options
+    case $command in
+    "") COMPREPLY=($(compgen -W "hotsync users configure info demo dump export plot --help --version" -- "$cur")); return ;;
+    hotsync) options="--handheld --root --user --sync-type --log-format --codepage --wait --export --help" ;;
+    users)
+        case $sub in
+        "") COMPREPLY=($(compgen -W "add list --help" -- "$cur")); return ;;
+        add) options="--id --dir --root --help" ;;
+        list) options="--root --help" ;;
+        esac ;;
+    configure) options="--root --user --action --default --no-default --cancel --help" ;;
+    info) options="--help" ;;
+    demo) options="--root --help" ;;
+    dump) options="--json --points --codepage --help" ;;
+    export) options="--format -o --output --codepage --help" ;;
+    plot) options="-o --output --codepage --help" ;;
+    esac
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    else
+        COMPREPLY=($(compgen -f -- "$cur"))
+    fi
+}
+
+_pathlet_pdbgen() {
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
+    case $prev in
+    -o | --output) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+    esac
+    case ${COMP_WORDS[1]} in
+    describe) [[ $cur == -* ]] && COMPREPLY=($(compgen -W "-o --output --help" -- "$cur")) || COMPREPLY=($(compgen -f -- "$cur")) ;;
+    synth) COMPREPLY=($(compgen -W "--logs --points --per-record --seed -o --output --help" -- "$cur")) ;;
+    *) [[ $COMP_CWORD -eq 1 ]] && COMPREPLY=($(compgen -W "describe synth --help --version" -- "$cur")) ;;
+    esac
+}
+
+complete -F _pathlet pathlet
+complete -F _pathlet_pdbgen pathlet-pdbgen
