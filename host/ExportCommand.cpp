@@ -1,10 +1,11 @@
 #include "Commands.h"
 #include "Export.h"
 
+#include "glo/GLO_ReplacingFile.h"
 #include "rec/REC_DatabaseReader.h"
 
-#include <fstream>
 #include <iostream>
+#include <system_error>
 
 namespace host {
 
@@ -18,24 +19,23 @@ void readFile(const std::string& file, nav::Database_t& database) {
     }
 }
 
-// Writes through a partial file so that a failed export leaves no half-written document.
+// Replaces the output whole, so that a failed export leaves no half-written document.
 template <class Write> void writeOutput(const std::string& output, Write&& write) {
     if (output.empty() || output == "-") {
         write(std::cout);
         return;
     }
-    const std::string partial = output + ".partial";
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    try {
+        glo::ReplacingFile_t file(output);
+        std::ostream out(&file.buffer());
         write(out);
-        out.close();
-        if (!out) {
-            std::remove(partial.c_str());
+        out.flush();
+        if (!out)
             throw UsageError("cannot write " + output);
-        }
+        file.commit();
+    } catch (const std::system_error& e) {
+        throw UsageError("cannot write " + output + ": " + e.code().message());
     }
-    if (std::rename(partial.c_str(), output.c_str()) != 0)
-        throw UsageError("cannot write " + output);
 }
 
 } // namespace
@@ -48,8 +48,10 @@ int runExport(const std::string& file, const std::string& format, const std::str
     writeOutput(output, [&](std::ostream& out) {
         if (format == "gpx")
             writeGpx(database, codePage, out);
-        else
-            writeGeoJson(database, codePage, out);
+        else if (const std::size_t left = writeGeoJson(database, codePage, out))
+            std::cerr << "pathlet: warning: " << left
+                      << " waypoints are not in the GeoJSON (its features are "
+                      << "all lines); export GPX to have them\n";
     });
     return 0;
 }

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <vector>
 
@@ -82,24 +83,13 @@ uint32_t codePageFor(const std::string& file, std::optional<uint32_t> given) {
     return kDefaultCodePage;
 }
 
-namespace {
+namespace {} // namespace
 
-// Reads the file the conduit wrote, for the closing line.
-std::string writtenWords(const std::string& file) {
-    const rec::TrackCount_t count = rec::countTracksInFile(file);
-    const uint64_t tracks = count.tracks, points = count.points;
-    return file + " written: " + withThousands(tracks) + (tracks == 1 ? " track, " : " tracks, ") +
-           withThousands(points) + (points == 1 ? " point" : " points");
-}
-
-} // namespace
-
-int runHotSync(const HotSyncOptions& options) {
+HotSyncResult performHotSync(const HotSyncOptions& options, plm::SyncManager_t& handheld,
+                             const std::function<std::string()>& handheldProblem) {
     if (!fs::is_directory(options.root))
         throw UsageError("HotSync root " + options.root +
                          " does not exist (add a user with 'pathlet users add')");
-    if (!fs::exists(options.handheld))
-        throw UsageError("no handheld at " + options.handheld);
     if (kUserNameOffset + options.user.size() + 1 > kSyncPropertiesSize)
         throw UsageError("the user name is too long");
     HotSyncRoot root(options.root);
@@ -130,7 +120,6 @@ int runHotSync(const HotSyncOptions& options) {
             ? rememberedCodePage(root.path() + "/" + facts.user->directory).value_or(kDefaultCodePage)
             : kDefaultCodePage;
     facts.codePage = codePage;
-    plm::PdbHandheld_t handheld(options.handheld);
     DesktopLog log(options.root + "/HotSync.log", options.logFormat, codePage);
     facts.log = &log;
     app::HostServices_t services;
@@ -149,30 +138,50 @@ int runHotSync(const HotSyncOptions& options) {
 
     log.begin(options.user);
     facts.result = OpenConduit(&progress, properties.data());
-    facts.handheldProblem = handheld.problem();
+    facts.handheldProblem = handheldProblem();
     log.finish(facts.result);
     context.reset();
-    for (const std::string& warning : handheld.warnings())
-        std::cerr << "pathlet: warning: " << warning << "\n";
+
+    HotSyncResult result;
+    result.codePage = codePage;
     if (facts.result != 0) {
-        std::cerr << "pathlet: " << failureWords(facts) << "\n";
-        return 1;
+        result.words = failureWords(facts);
+        return result;
     }
+    result.succeeded = true;
     if (facts.syncType != kActionHandheldToDesktop) {
-        std::cerr << "pathlet: nothing done: the action "
-                  << (facts.actionConfigured ? "for this user" : "asked for") << " is Do nothing\n";
-        return 0;
+        result.didNothing = true;
+        result.words = std::string("nothing done: the action ") +
+                       (facts.actionConfigured ? "for this user" : "asked for") + " is Do nothing";
+        return result;
     }
     root.rememberCodePage(*facts.user, codePage);
-    const std::optional<std::string> file = root.conduitFileName(*facts.user);
-    if (!file)
+    result.file = root.conduitFileName(*facts.user);
+    if (!result.file)
         throw UsageError("the conduit recorded no desktop file for " + options.user);
-    std::cerr << "pathlet: " << writtenWords(*file) << "\n";
+    result.count = rec::countTracksInFile(*result.file);
+    result.words = *result.file + " written: " + countWords(result.count);
     if (!options.exportFormat.empty()) {
-        const std::string exported = fs::path(*file).replace_extension(options.exportFormat).string();
-        runExport(*file, options.exportFormat, exported, codePage);
+        const std::string exported = fs::path(*result.file).replace_extension(options.exportFormat).string();
+        runExport(*result.file, options.exportFormat, exported, codePage);
     }
-    return 0;
+    return result;
+}
+
+std::string countWords(const rec::TrackCount_t& count) {
+    return withThousands(count.tracks) + (count.tracks == 1 ? " track, " : " tracks, ") +
+           withThousands(count.points) + (count.points == 1 ? " point" : " points");
+}
+
+int runHotSync(const HotSyncOptions& options) {
+    if (!fs::exists(options.handheld))
+        throw UsageError("no handheld at " + options.handheld);
+    plm::PdbHandheld_t handheld(options.handheld);
+    const HotSyncResult result = performHotSync(options, handheld, [&] { return handheld.problem(); });
+    for (const std::string& warning : handheld.warnings())
+        std::cerr << "pathlet: warning: " << warning << "\n";
+    std::cerr << "pathlet: " << result.words << "\n";
+    return result.succeeded ? 0 : 1;
 }
 
 } // namespace host

@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <unistd.h>
 
 namespace {
 
@@ -68,6 +69,32 @@ int main(int argc, char** argv) {
         ->add_option("--export", sync.exportFormat,
                      "Also write Tracks.gpx or Tracks.geojson beside Tracks.tlx")
         ->check(CLI::IsMember({"gpx", "geojson"}));
+
+    host::SyncOptions syncServer;
+    auto* syncCommand = cli.add_subcommand(
+        "sync", "Serve network HotSyncs: handhelds connect over TCP and their TrackDB is copied (read only)");
+    std::string listen = "0.0.0.0:14238";
+    syncCommand->add_option("--listen", listen,
+                            "ADDR:PORT to listen on (default 0.0.0.0:14238, all interfaces)");
+    syncCommand->add_flag("--once", syncServer.once,
+                          "End after one HotSync; exit 0 exactly when it succeeded");
+    addRoot(syncCommand, syncServer.root);
+    std::string syncLogFormat = "text";
+    syncCommand->add_option("--log-format", syncLogFormat, "HotSync log on standard output: text or jsonl")
+        ->check(CLI::IsMember({"text", "jsonl"}));
+    syncCommand->add_flag("--add-users", syncServer.addUsers,
+                          "Add a handheld's user that this desktop does not know, as 'users add' would");
+    bool quiet = false;
+    syncCommand->add_flag("--quiet", quiet, "No progress line");
+    addCodePage(syncCommand);
+    syncCommand
+        ->add_option("--export", syncServer.hotsync.exportFormat,
+                     "Also write Tracks.gpx or Tracks.geojson beside Tracks.tlx")
+        ->check(CLI::IsMember({"gpx", "geojson"}));
+    double syncTimeout = 30;
+    syncCommand
+        ->add_option("--timeout", syncTimeout, "Seconds to wait for each answer of a handheld (default 30)")
+        ->check(CLI::Range(0.1, 3600.0));
 
     auto* users = cli.add_subcommand("users", "Manage HotSync users");
     users->require_subcommand(1);
@@ -136,6 +163,21 @@ int main(int argc, char** argv) {
             sync.codePage = codePage;
             sync.patience = std::chrono::milliseconds(static_cast<long long>(waitSeconds * 1000));
             return host::runHotSync(sync);
+        }
+        if (syncCommand->parsed()) {
+            try {
+                syncServer.listen = dlp::parseEndpoint(listen, 14238);
+            } catch (const std::invalid_argument& e) {
+                std::cerr << "pathlet: --listen: " << e.what() << " (see pathlet --help)\n";
+                return 2;
+            }
+            syncServer.codePage = codePage;
+            syncServer.hotsync.codePage = codePage;
+            syncServer.hotsync.logFormat =
+                syncLogFormat == "jsonl" ? host::LogFormat::Jsonl : host::LogFormat::Text;
+            syncServer.progress = !quiet && ::isatty(2);
+            syncServer.timeout = dlp::Timeout_t(static_cast<long long>(syncTimeout * 1000));
+            return host::runSync(syncServer);
         }
         if (add->parsed())
             return host::runUsersAdd(usersRoot, userName, userId, userDir);

@@ -1,0 +1,37 @@
+#include "dlp/DLP_NetSync.h"
+
+#include "dlp/DLP_Bytes.h"
+
+namespace dlp {
+
+std::string encodeFrame(const Frame_t& frame) {
+    Writer_t out;
+    out.u8(kNetSyncDataType).u8(frame.transaction).u32(static_cast<uint32_t>(frame.payload.size()));
+    out.bytes(frame.payload);
+    return out.take();
+}
+
+void NetSyncTransport_t::send(const Frame_t& frame) {
+    const std::string bytes = encodeFrame(frame);
+    m_socket.writeAll(bytes.data(), bytes.size(), m_timeout);
+}
+
+Frame_t NetSyncTransport_t::receive() {
+    char header[kFrameHeaderSize];
+    m_socket.readExactly(header, sizeof header, m_timeout);
+    Reader_t fields(std::string_view(header, sizeof header), "a Net Sync frame header");
+    const uint8_t type = fields.u8();
+    Frame_t frame;
+    frame.transaction = fields.u8();
+    const uint32_t length = fields.u32();
+    if (type != kNetSyncDataType)
+        throw ProtocolError_t("a Net Sync frame of type " + std::to_string(type) + " (only 1 is data)");
+    if (length > kMaxPayload)
+        throw ProtocolError_t("a Net Sync frame claims " + std::to_string(length) + " bytes, more than the " +
+                              std::to_string(kMaxPayload) + " any answer needs");
+    frame.payload.resize(length);
+    m_socket.readExactly(frame.payload.data(), length, m_timeout);
+    return frame;
+}
+
+} // namespace dlp

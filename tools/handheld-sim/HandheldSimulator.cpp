@@ -1,0 +1,341 @@
+#include "HandheldSimulator.h"
+
+#include "dlp/DLP_Bytes.h"
+
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+namespace sim {
+
+namespace {
+
+using dlp::Reader_t;
+using dlp::Response_t;
+using dlp::Writer_t;
+
+std::string fromHex(const char* hex) {
+    std::string bytes;
+    for (const char* p = hex; p[0] && p[1]; p += 2)
+        bytes.push_back(static_cast<char>(std::stoi(std::string(p, 2), nullptr, 16)));
+    return bytes;
+}
+
+uint32_t bigEndian(const std::string& bytes, std::size_t at, int width) {
+    uint32_t value = 0;
+    for (int i = 0; i < width; ++i)
+        value = (value << 8) | static_cast<uint8_t>(bytes[at + static_cast<std::size_t>(i)]);
+    return value;
+}
+
+// Handheld seconds since 1904-01-01 as a DLP date; 0 is no date.
+dlp::Date_t dateOf(uint32_t seconds) {
+    dlp::Date_t date;
+    if (seconds == 0)
+        return date;
+    using namespace std::chrono;
+    const sys_seconds at = sys_days(year(1904) / January / 1) + std::chrono::seconds(seconds);
+    const year_month_day day(floor<days>(at));
+    const hh_mm_ss<std::chrono::seconds> time(at - floor<days>(at));
+    const int y = static_cast<int>(day.year());
+    date.bytes = {static_cast<uint8_t>(y >> 8),
+                  static_cast<uint8_t>(y & 0xFF),
+                  static_cast<uint8_t>(static_cast<unsigned>(day.month())),
+                  static_cast<uint8_t>(static_cast<unsigned>(day.day())),
+                  static_cast<uint8_t>(time.hours().count()),
+                  static_cast<uint8_t>(time.minutes().count()),
+                  static_cast<uint8_t>(time.seconds().count()),
+                  0};
+    return date;
+}
+
+Response_t answerOf(const dlp::Request_t& request, uint16_t error = dlp::kDlpOk) {
+    return {request.function, error, {}};
+}
+
+Response_t withArgument(const dlp::Request_t& request, std::string data) {
+    return {request.function, dlp::kDlpOk, {{dlp::kFirstArgument, std::move(data)}}};
+}
+
+const std::string* argument(const dlp::Request_t& request, uint8_t id) {
+    const dlp::Argument_t* found = request.argument(id);
+    return found ? &found->data : nullptr;
+}
+
+} // namespace
+
+Database databaseFromPdb(const std::string& bytes, uint16_t index) {
+    constexpr std::size_t kHeader = 78;
+    if (bytes.size() < kHeader)
+        throw std::runtime_error("not a Palm database: shorter than its header");
+    Database database;
+    dlp::DbInfo_t& info = database.info;
+    info.name = std::string(bytes.data(), bytes.find('\0') < 32 ? bytes.find('\0') : 32);
+    info.attributes = static_cast<uint16_t>(bigEndian(bytes, 32, 2));
+    info.version = static_cast<uint16_t>(bigEndian(bytes, 34, 2));
+    info.created = dateOf(bigEndian(bytes, 36, 4));
+    info.modified = dateOf(bigEndian(bytes, 40, 4));
+    info.backedUp = dateOf(bigEndian(bytes, 44, 4));
+    info.modificationNumber = bigEndian(bytes, 48, 4);
+    const uint32_t appInfo = bigEndian(bytes, 52, 4);
+    info.type = bytes.substr(60, 4);
+    info.creator = bytes.substr(64, 4);
+    info.miscFlags = 0x40; // in RAM
+    info.index = index;
+    const uint32_t count = bigEndian(bytes, 76, 2);
+    if (kHeader + 8ull * count > bytes.size())
+        throw std::runtime_error("not a Palm database: its record list runs past the end");
+    std::vector<uint32_t> offsets;
+    for (uint32_t i = 0; i < count; ++i) {
+        const std::size_t entry = kHeader + 8 * i;
+        offsets.push_back(bigEndian(bytes, entry, 4));
+        dlp::Record_t record;
+        record.attributes = static_cast<uint8_t>(bytes[entry + 4]) & 0xF0;
+        record.category = static_cast<uint8_t>(bytes[entry + 4]) & 0x0F;
+        record.id = bigEndian(bytes, entry + 5, 3);
+        record.index = static_cast<uint16_t>(i);
+        database.records.push_back(record);
+    }
+    offsets.push_back(static_cast<uint32_t>(bytes.size()));
+    for (uint32_t i = 0; i < count; ++i) {
+        if (offsets[i] > offsets[i + 1] || offsets[i + 1] > bytes.size())
+            throw std::runtime_error("not a Palm database: record " + std::to_string(i) + " is out of place");
+        database.records[i].data = bytes.substr(offsets[i], offsets[i + 1] - offsets[i]);
+        database.records[i].size = static_cast<uint16_t>(database.records[i].data.size());
+    }
+    if (appInfo && appInfo < offsets.front())
+        database.appBlock = bytes.substr(appInfo, offsets.front() - appInfo);
+    return database;
+}
+
+std::string Simulator::hello() {
+    return fromHex("90010000000000000020000000080200000000000000");
+}
+
+std::string Simulator::helloAnswer() const {
+    Writer_t out;
+    out.bytes(fromHex("9201000000000000002000000024ffffffff"));
+    out.bytes(fromHex(m_facts.layout == HandshakeLayout::Rom5 ? "3c003c000000004000000002"
+                                                              : "003c003c4000000002000000"));
+    out.u32(m_facts.address).u16(m_facts.port).bytes(std::string(14, '\0'));
+    return out.take();
+}
+
+std::string Simulator::confirmAnswer() {
+    return fromHex("9300000000000000");
+}
+
+Response_t Simulator::answer(const dlp::Request_t& request) {
+    using dlp::Function;
+    switch (static_cast<Function>(request.function)) {
+    case Function::ReadUserInfo:
+        return withArgument(request, dlp::encodeUserInfo(m_facts.user));
+    case Function::ReadSysInfo: {
+        Response_t response = withArgument(request, dlp::encodeSysInfo(m_facts.system));
+        if (m_facts.system.hasVersions)
+            response.arguments.push_back({dlp::kFirstArgument + 1, dlp::encodeSysVersions(m_facts.system)});
+        return response;
+    }
+    case Function::ReadDBList:
+        return readDbList(request);
+    case Function::OpenDB:
+        return openDb(request);
+    case Function::CloseDB: {
+        const std::string* handle = argument(request, dlp::kFirstArgument);
+        if (!handle || handle->size() != 1)
+            return answerOf(request, dlp::kDlpBadHandle);
+        if (m_open.empty())
+            return answerOf(request, dlp::kDlpNoneOpen);
+        return answerOf(request,
+                        m_open.erase(static_cast<uint8_t>((*handle)[0])) ? dlp::kDlpOk : dlp::kDlpBadHandle);
+    }
+    case Function::ReadOpenDBInfo:
+        return withHandle(request, &Simulator::readOpenDbInfo);
+    case Function::ReadAppBlock:
+        return withHandle(request, &Simulator::readAppBlock);
+    case Function::ReadRecordIDList:
+        return withHandle(request, &Simulator::readRecordIdList);
+    case Function::ReadRecord:
+        return readRecord(request);
+    case Function::AddSyncLogEntry: {
+        const std::string* text = argument(request, dlp::kFirstArgument);
+        m_syncLog.push_back(text ? text->substr(0, text->find('\0')) : std::string());
+        return answerOf(request);
+    }
+    case Function::OpenConduit:
+        return answerOf(request);
+    case Function::EndOfSync:
+        m_ended = true;
+        return answerOf(request);
+    }
+    return answerOf(request, dlp::kDlpUnknownFunction);
+}
+
+Response_t Simulator::readDbList(const dlp::Request_t& request) {
+    const std::string* bytes = argument(request, dlp::kFirstArgument);
+    if (!bytes)
+        return answerOf(request, dlp::kDlpNotFound);
+    Reader_t in(*bytes, "ReadDBList");
+    const uint8_t flags = in.u8();
+    in.u8(); // card
+    const uint16_t start = in.u16();
+    const std::size_t most = flags & 0x20 ? m_facts.listBatch : 1;
+    dlp::DbList_t list;
+    for (const Database& database : m_facts.databases) {
+        if (database.info.index < start)
+            continue;
+        if (list.databases.size() == most) {
+            list.more = true;
+            break;
+        }
+        list.databases.push_back(database.info);
+        list.lastIndex = database.info.index;
+    }
+    if (list.databases.empty())
+        return answerOf(request, dlp::kDlpNotFound);
+    return withArgument(request, dlp::encodeDbList(list));
+}
+
+Response_t Simulator::openDb(const dlp::Request_t& request) {
+    const std::string* bytes = argument(request, dlp::kFirstArgument);
+    if (!bytes || bytes->size() < 3)
+        return answerOf(request, dlp::kDlpNotFound);
+    const std::string name = bytes->substr(2, bytes->find('\0', 2) - 2);
+    for (std::size_t i = 0; i < m_facts.databases.size(); ++i) {
+        if (m_facts.databases[i].info.name != name)
+            continue;
+        for (unsigned handle = 1; handle < 256; ++handle)
+            if (!m_open.count(static_cast<uint8_t>(handle))) {
+                m_open[static_cast<uint8_t>(handle)] = i;
+                return withArgument(request, std::string(1, static_cast<char>(handle)));
+            }
+    }
+    return answerOf(request, dlp::kDlpNotFound);
+}
+
+Response_t Simulator::withHandle(const dlp::Request_t& request,
+                                 Response_t (Simulator::*then)(const dlp::Request_t&, Database&)) {
+    const std::string* bytes = argument(request, dlp::kFirstArgument);
+    if (m_open.empty())
+        return answerOf(request, dlp::kDlpNoneOpen);
+    if (!bytes || bytes->empty() || !m_open.count(static_cast<uint8_t>((*bytes)[0])))
+        return answerOf(request, dlp::kDlpBadHandle);
+    return (this->*then)(request, m_facts.databases[m_open[static_cast<uint8_t>((*bytes)[0])]]);
+}
+
+Response_t Simulator::readOpenDbInfo(const dlp::Request_t& request, Database& database) {
+    Writer_t out;
+    out.u16(static_cast<uint32_t>(database.records.size()));
+    return withArgument(request, out.take());
+}
+
+Response_t Simulator::readAppBlock(const dlp::Request_t& request, Database& database) {
+    Reader_t in(*argument(request, dlp::kFirstArgument), "ReadAppBlock");
+    in.u8();
+    in.u8();
+    const uint16_t offset = in.u16(), length = in.u16();
+    if (database.appBlock.empty())
+        return answerOf(request, dlp::kDlpNotFound);
+    Writer_t out;
+    const std::string part =
+        database.appBlock.substr(std::min<std::size_t>(offset, database.appBlock.size()), length);
+    out.u16(static_cast<uint32_t>(database.appBlock.size())).bytes(part);
+    return withArgument(request, out.take());
+}
+
+Response_t Simulator::readRecordIdList(const dlp::Request_t& request, Database& database) {
+    Reader_t in(*argument(request, dlp::kFirstArgument), "ReadRecordIDList");
+    in.u8();
+    in.u8(); // flags
+    const uint16_t start = in.u16(), most = in.u16();
+    Writer_t ids;
+    uint32_t count = 0;
+    for (std::size_t i = start; i < database.records.size() && count < most; ++i, ++count)
+        ids.u32(database.records[i].id);
+    Writer_t out;
+    out.u16(count).bytes(ids.data());
+    return withArgument(request, out.take());
+}
+
+Response_t Simulator::readRecord(const dlp::Request_t& request) {
+    const std::string* byIndex = argument(request, dlp::kFirstArgument + 1);
+    const std::string* byId = argument(request, dlp::kFirstArgument);
+    const std::string* bytes = byIndex ? byIndex : byId;
+    if (!bytes || bytes->empty())
+        return answerOf(request, dlp::kDlpNotFound);
+    if (m_open.empty())
+        return answerOf(request, dlp::kDlpNoneOpen);
+    Reader_t in(*bytes, "ReadRecord");
+    const uint8_t handle = in.u8();
+    in.u8();
+    if (!m_open.count(handle))
+        return answerOf(request, dlp::kDlpBadHandle);
+    Database& database = m_facts.databases[m_open[handle]];
+    const dlp::Record_t* found = nullptr;
+    if (byIndex) {
+        const uint16_t index = in.u16();
+        if (index < database.records.size())
+            found = &database.records[index];
+    } else {
+        const uint32_t id = in.u32();
+        for (const dlp::Record_t& record : database.records)
+            if (record.id == id)
+                found = &record;
+    }
+    if (!found)
+        return answerOf(request, dlp::kDlpNotFound);
+    const uint16_t offset = in.u16(), most = in.u16();
+    dlp::Record_t sent = *found;
+    sent.data = found->data.substr(std::min<std::size_t>(offset, found->data.size()), most);
+    ++m_recordsRead;
+    return withArgument(request, dlp::encodeRecord(sent));
+}
+
+void Simulator::serve(dlp::Transport_t& transport, const Faults& faults) {
+    transport.send({0xFF, hello()});
+    if (transport.receive().transaction != 1)
+        throw dlp::ProtocolError_t("the desktop's hello is not transaction 1");
+    transport.send({1, helloAnswer()});
+    if (transport.receive().transaction != 2)
+        throw dlp::ProtocolError_t("the desktop's confirmation is not transaction 2");
+    transport.send({2, confirmAnswer()});
+    while (!m_ended) {
+        const dlp::Frame_t frame = transport.receive();
+        const dlp::Request_t request = dlp::decodeRequest(frame.payload);
+        ++m_requests;
+        if (m_requests == faults.dropAt)
+            return;
+        if (m_requests == faults.stallAt) {
+            for (;;) // the desktop must give up on its own
+                (void)transport.receive();
+        }
+        Response_t response = answer(request);
+        if (const auto error = faults.errors.find(request.function); error != faults.errors.end()) {
+            response.error = error->second;
+            response.arguments.clear();
+        }
+        dlp::Frame_t out{frame.transaction, dlp::encodeResponse(response)};
+        if (m_requests == faults.lieAt) {
+            switch (faults.lie) {
+            case Faults::Lie::WrongTransaction:
+                out.transaction = static_cast<uint8_t>(out.transaction + 1);
+                break;
+            case Faults::Lie::WrongFunction:
+                out.payload[0] = static_cast<char>(out.payload[0] ^ 0x01);
+                break;
+            case Faults::Lie::Oversized:
+                out.payload.assign(dlp::kMaxPayload + 1, '\0');
+                break;
+            case Faults::Lie::CutShort:
+                out.payload.resize(out.payload.size() / 2);
+                break;
+            case Faults::Lie::Garbage:
+                out.payload = std::string("\x80\xFF\x00\x00\x20", 5);
+                break;
+            }
+        }
+        transport.send(out);
+    }
+}
+
+} // namespace sim

@@ -1,0 +1,93 @@
+#ifndef TOOLS_HANDHELDSIM_HANDHELDSIMULATOR_H
+#define TOOLS_HANDHELDSIM_HANDHELDSIMULATOR_H
+
+// A handheld set to network HotSync, for tests: it opens the Net Sync session, answers the
+// desktop's Desktop Link requests from databases and user facts it was given, and fails on
+// request. Its encodings are checked against sessions recorded from real devices.
+#include "dlp/DLP_NetSync.h"
+#include "dlp/DLP_Packet.h"
+#include "dlp/DLP_Values.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct Database {
+    dlp::DbInfo_t info;
+    std::string appBlock;
+    std::vector<dlp::Record_t> records;
+};
+
+// A Palm database file as the handheld holds it: header facts, app block, records with their
+// ids and attributes. @exception std::runtime_error for a file that is not one.
+Database databaseFromPdb(const std::string& bytes, uint16_t index);
+
+// The two layouts of the handshake answer seen on real devices (ROM 5 and ROM 4).
+enum class HandshakeLayout { Rom5, Rom4 };
+
+struct Facts {
+    dlp::UserInfo_t user;
+    dlp::SysInfo_t system;
+    HandshakeLayout layout = HandshakeLayout::Rom5;
+    uint32_t address = 0x7F000001; // the handheld's IPv4 address
+    uint16_t port = 0;             // its TCP port
+    std::vector<Database> databases;
+    // Databases a ReadDBList answer carries at most.
+    std::size_t listBatch = 20;
+};
+
+// What to get wrong, counting Desktop Link requests from 1.
+struct Faults {
+    int dropAt = 0;  // close the connection instead of answering this request
+    int stallAt = 0; // never answer this request (the connection stays open)
+    int lieAt = 0;   // answer this request wrongly, as `lie` says
+    enum class Lie { WrongTransaction, WrongFunction, Oversized, CutShort, Garbage } lie = Lie::Garbage;
+    std::map<uint8_t, uint16_t> errors; // function -> DLP error to answer with
+};
+
+class Simulator {
+public:
+    explicit Simulator(Facts facts) : m_facts(std::move(facts)) {}
+
+    // The handheld's handshake payloads: its first frame (transaction 0xFF), the answer to the
+    // desktop's hello (1) and to its confirmation (2).
+    static std::string hello();
+    std::string helloAnswer() const;
+    static std::string confirmAnswer();
+
+    // The answer to one request, as the device would give it.
+    dlp::Response_t answer(const dlp::Request_t& request);
+
+    const std::vector<std::string>& syncLog() const { return m_syncLog; }
+    bool ended() const { return m_ended; }
+    int requests() const { return m_requests; }
+    int recordsRead() const { return m_recordsRead; }
+
+    // Plays the handheld's part over `transport` until EndOfSync is answered or a fault ends it.
+    // @exception dlp::LinkError_t, dlp::ProtocolError_t when the desktop fails.
+    void serve(dlp::Transport_t& transport, const Faults& faults);
+
+private:
+    dlp::Response_t readDbList(const dlp::Request_t& request);
+    dlp::Response_t openDb(const dlp::Request_t& request);
+    dlp::Response_t readRecord(const dlp::Request_t& request);
+    dlp::Response_t withHandle(const dlp::Request_t& request,
+                               dlp::Response_t (Simulator::*then)(const dlp::Request_t&, Database&));
+    dlp::Response_t readOpenDbInfo(const dlp::Request_t& request, Database& database);
+    dlp::Response_t readAppBlock(const dlp::Request_t& request, Database& database);
+    dlp::Response_t readRecordIdList(const dlp::Request_t& request, Database& database);
+
+    Facts m_facts;
+    std::map<uint8_t, std::size_t> m_open; // handle -> database
+    std::vector<std::string> m_syncLog;
+    bool m_ended = false;
+    int m_requests = 0;
+    int m_recordsRead = 0;
+};
+
+} // namespace sim
+
+#endif
