@@ -86,6 +86,7 @@ bench: deps
 	./build-bench/bench/bench_track --benchmark_counters_tabular=true
 	bench/hotsync_bench.sh build-bench
 	bench/users_bench.sh build-bench
+	bench/sync_bench.sh build-bench
 
 FUZZ_SECONDS ?= 600
 

@@ -18,8 +18,9 @@ BELOW = {
 BELOW["iog"] = {"nav"} | BELOW["nav"]
 BELOW["rec"] = {"nav", "bin"} | BELOW["nav"]
 BELOW["app"] = {"rec", "nav", "iog", "plm", "win"} | BELOW["rec"] | BELOW["iog"] | BELOW["plm"] | BELOW["win"]
-BELOW["host"] = {"app"} | BELOW["app"]
-BELOW["tools"] = set()
+BELOW["dlp"] = set()
+BELOW["host"] = {"app", "dlp"} | BELOW["app"]
+BELOW["tools"] = {"dlp"}
 # What the host may see of the conduit: the exports and the published host interface.
 PUBLISHED = {"app/ConduitApi.h", "app/HostInterface.h"}
 

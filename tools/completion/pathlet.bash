@@ -26,7 +26,8 @@ _pathlet() {
     esac
     local options
     case $command in
-    "") COMPREPLY=($(compgen -W "hotsync users configure info demo dump export plot --help --version" -- "$cur")); return ;;
+    "") COMPREPLY=($(compgen -W "hotsync sync users configure info demo dump export plot --help --version" -- "$cur")); return ;;
+    sync) options="--listen --once --root --log-format --add-users --quiet --codepage --export --timeout --help" ;;
     hotsync) options="--handheld --root --user --sync-type --log-format --codepage --wait --export --help" ;;
     users)
         case $sub in

@@ -301,6 +301,8 @@ void Simulator::serve(dlp::Transport_t& transport, const Faults& faults) {
     transport.send({2, confirmAnswer()});
     while (!m_ended) {
         const dlp::Frame_t frame = transport.receive();
+        if (frame.transaction == 0 || frame.transaction == 0xFF)
+            throw dlp::ProtocolError_t("the desktop sent transaction " + std::to_string(frame.transaction));
         const dlp::Request_t request = dlp::decodeRequest(frame.payload);
         ++m_requests;
         if (m_requests == faults.dropAt)

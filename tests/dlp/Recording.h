@@ -1,0 +1,52 @@
+#ifndef TESTS_DLP_RECORDING_H
+#define TESTS_DLP_RECORDING_H
+
+// A recorded session: frames in order, each from the handheld ("read") or the desktop ("write").
+#include "dlp/DLP_NetSync.h"
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace recording {
+
+struct Frame {
+    bool fromHandheld = false;
+    dlp::Frame_t frame;
+    std::string wire; // the whole frame as it was on the wire
+};
+
+inline std::string fromHex(const std::string& hex) {
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+inline std::vector<Frame> load(const std::string& name) {
+    std::ifstream in(std::string(PATHLET_RECORDINGS) + "/" + name);
+    if (!in)
+        throw std::runtime_error("no recording " + name);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string json = text.str();
+    const std::regex entry(R"re(\{\s*"type":\s*"(read|write)",\s*"data":\s*"([0-9a-f]*)"\s*\})re");
+    std::vector<Frame> frames;
+    for (auto it = std::sregex_iterator(json.begin(), json.end(), entry); it != std::sregex_iterator();
+         ++it) {
+        Frame frame;
+        frame.fromHandheld = (*it)[1] == "read";
+        frame.wire = fromHex((*it)[2]);
+        frame.frame.transaction = static_cast<uint8_t>(frame.wire.at(1));
+        frame.frame.payload = frame.wire.substr(dlp::kFrameHeaderSize);
+        frames.push_back(std::move(frame));
+    }
+    return frames;
+}
+
+} // namespace recording
+
+#endif

@@ -1,0 +1,251 @@
+#!/usr/bin/python3
+"""pathlet sync end to end on loopback: the handheld simulator HotSyncs through the server, and
+the Tracks.tlx equals the one `pathlet hotsync` writes from the same .pdb files, for every kind of
+handheld the tests make. Then every failure: dropped, stalled and lying links, unknown users, no
+TrackDB, two handhelds at once, Ctrl-C, and 1,000 HotSyncs through one server.
+Usage: check_sync.py PATHLET PDBGEN SIMULATOR"""
+import json
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+PATHLET, PDBGEN, SIM = sys.argv[1], sys.argv[2], sys.argv[3]
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAILED:", what)
+
+
+def run(*args, timeout=60):
+    result = subprocess.run(args, capture_output=True, text=True, timeout=timeout)
+    return result.returncode, result.stdout, result.stderr
+
+
+class Server:
+    """pathlet sync on a free loopback port, its output collected."""
+
+    count = 0
+
+    def __init__(self, root, *extra):
+        # Output goes to files: a pipe nobody reads would stop the server once it is full.
+        Server.count += 1
+        base = os.path.join(os.path.dirname(root), f"server-{Server.count}")
+        self.out_path, self.err_path = base + ".out", base + ".err"
+        with open(self.out_path, "w") as out, open(self.err_path, "w") as err:
+            self.process = subprocess.Popen([PATHLET, "sync", "--listen", "127.0.0.1:0", "--root", root, "--quiet",
+                                             *extra], stdout=out, stderr=err, text=True)
+        deadline = time.monotonic() + 10
+        found = None
+        while not found and time.monotonic() < deadline and self.process.poll() is None:
+            time.sleep(0.02)
+            found = re.search(r"on 127\.0\.0\.1:(\d+)", open(self.err_path).read())
+        if not found:
+            self.process.kill()
+            raise RuntimeError(f"the server did not start: {open(self.err_path).read()}")
+        self.port = found.group(1)
+
+    def handheld(self, *args, timeout=60):
+        return run(SIM, "--connect", f"127.0.0.1:{self.port}", *args, timeout=timeout)
+
+    def finish(self, timeout=30):
+        try:
+            self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        return self.process.returncode, open(self.out_path).read(), open(self.err_path).read()
+
+    def stop(self):
+        self.process.send_signal(signal.SIGINT)
+        return self.finish()
+
+
+def pdb(path, description):
+    with open(path + ".txt", "w") as f:
+        f.write(description)
+    code, _, err = run(PDBGEN, "describe", path + ".txt", "-o", path)
+    assert code == 0, err
+    return path
+
+
+def contents(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def new_root(path, user="Alice"):
+    code, _, err = run(PATHLET, "users", "add", user, "--root", path)
+    assert code == 0, err
+    return path
+
+
+def corpus(work):
+    """Every kind of handheld the other tests make."""
+    handhelds = {}
+    demo = os.path.join(work, "demo")
+    run(PATHLET, "demo", "--root", demo)
+    handhelds["demo"] = os.path.join(demo, "handheld", "TrackDB.pdb")
+    for name, args in {"synth": [], "synth-many": ["--logs", "12", "--points", "3000", "--per-record", "400"],
+                       "synth-one-per-record": ["--logs", "2", "--points", "40", "--per-record", "1"],
+                       "synth-empty": ["--logs", "0"]}.items():
+        path = os.path.join(work, name + ".pdb")
+        run(PDBGEN, "synth", *args, "--seed", "5", "-o", path)
+        handhelds[name] = path
+    descriptions = {
+        "worked-example": "log T1 color=3 flags=time per-record=2\nraw-point 536870913 134217728 t=1\n"
+                          "raw-point 536870912 134217728 t=0\n",
+        "names-and-values": 'log "Caf\\xe9 <&> \\x01 \\"q\\"" color=3 flags=time,alt\n'
+                            "raw-point 536870912 134217728 t=1 alt=412.5\nraw-point 536870914 -134217728 t=0 alt=-3.25\n"
+                            'log "Plain" color=0 flags=none\nraw-point 2 4\n',
+        "extremes": 'log "Edge" flags=time,alt,aux\n' + "".join(
+            f"raw-point {2 * i} {4 * i} t={i + 1} alt={v} aux={v}\n"
+            for i, v in enumerate(["nan", "inf", "-inf", "-0", "1e-45", "3.4028234663852886e38"])),
+        "stride-zero": "".join(f"log L{i} flags=time stride=0 count=65535\npoint 47 8 t=10\n" for i in range(40)),
+        "segments": "log Walk flags=time\npoint 47 8 t=1\npoint 47.1 8 t=2 seg\npoint 47.2 8 t=3\n"
+                    "log Walk flags=time\npoint 46 8 t=9\n",
+        "active-log": 'log "ACTIVE LOG" color=9 flags=time\npoint 47 8 t=1\npoint 47.01 8 t=60\n',
+        "no-times": "log Undated flags=none\npoint 47 8\npoint 47.5 8.5\n",
+    }
+    for name, description in descriptions.items():
+        handhelds[name] = pdb(os.path.join(work, name + ".pdb"), description)
+    return handhelds
+
+
+def same_bytes_checks(work):
+    for name, handheld in corpus(os.path.join(work, "corpus")).items():
+        by_file, by_link = new_root(os.path.join(work, name, "file")), new_root(os.path.join(work, name, "link"))
+        code, _, err = run(PATHLET, "hotsync", "--handheld", handheld, "--root", by_file, "--user", "Alice")
+        server = Server(by_link, "--once")
+        sim_code, sim_out, sim_err = server.handheld("--handheld", handheld, "--user", "Alice")
+        server_code, server_out, server_err = server.finish()
+        check(sim_code == 0 and server_code == code, f"{name}: sync {server_code}, hotsync {code}: {server_err}{sim_err}")
+        if code == 0:
+            a = contents(os.path.join(by_file, "Alice", "Pathlet", "Tracks.tlx"))
+            b = contents(os.path.join(by_link, "Alice", "Pathlet", "Tracks.tlx"))
+            check(a == b, f"{name}: the same Tracks.tlx either way ({len(a)} and {len(b)} bytes)")
+            check("copied" in sim_out, f"{name}: the handheld's log says what was copied: {sim_out}")
+
+
+def failure_checks(work):
+    handheld = os.path.join(work, "walks.pdb")  # 80 records: requests 6 to 85 read them
+    run(PDBGEN, "synth", "--logs", "4", "--points", "2000", "--per-record", "100", "-o", handheld)
+    root = new_root(os.path.join(work, "root"))
+    tracks = os.path.join(root, "Alice", "Pathlet", "Tracks.tlx")
+    other = os.path.join(work, "other.pdb")
+    run(PDBGEN, "synth", "--logs", "2", "--points", "100", "--seed", "9", "-o", other)
+    server = Server(root, "--once")
+    check(server.handheld("--handheld", other, "--user", "Alice")[0] == 0, "a first HotSync")
+    check(server.finish()[0] == 0, "the first HotSync succeeds")
+    old = contents(tracks)
+
+    def attempt(*sim_args, server_args=(), sim_timeout=60):
+        server = Server(root, "--once", *server_args)
+        sim = server.handheld("--handheld", handheld, *sim_args, timeout=sim_timeout)
+        return sim, server.finish()
+
+    # A link dropped in the middle of the records.
+    sim, (code, out, err) = attempt("--user", "Alice", "--drop-at", "12")
+    check(code == 1 and "22 failure: PALMDATABASE.CPP-93-2.3" in out and "link to the handheld was lost" in err,
+          f"dropped link: {out}{err}")
+    check(contents(tracks) == old, "a dropped link leaves the old Tracks.tlx whole")
+    # A stalled handheld: the server gives up in its time.
+    start = time.monotonic()
+    sim, (code, out, err) = attempt("--user", "Alice", "--stall-at", "9", "--timeout", "5", server_args=("--timeout", "1"))
+    check(code == 1 and "said nothing for 1.0 s" in err and time.monotonic() - start < 15, f"stall: {err}")
+    check(contents(tracks) == old, "a stalled link leaves the old Tracks.tlx whole")
+    # Answers that break the protocol.
+    for lie in ("transaction", "function", "oversized", "short", "garbage"):
+        sim, (code, out, err) = attempt("--user", "Alice", "--lie", f"{lie}@8")
+        check(code == 1 and ("broke the protocol" in err or "link to the handheld was lost" in err), f"lie {lie}: {err}")
+        check(contents(tracks) == old, f"a {lie} lie leaves the old Tracks.tlx whole")
+    # An error answer to the reads, and no TrackDB: the sync still ends properly.
+    sim, (code, out, err) = attempt("--user", "Alice", "--error", "20=3")
+    check(code == 1 and sim[0] == 0 and "could not be read: the handheld answered with error 3" in err,
+          f"read error: {err} {sim}")
+    memo = os.path.join(work, "memo.pdb")
+    code_, _, _ = run(PDBGEN, "synth", "--logs", "1", "-o", memo)
+    with open(memo, "r+b") as f:
+        f.write(b"MemoDB".ljust(32, b"\0"))
+    server = Server(root, "--once")
+    sim = server.handheld("--handheld", memo, "--user", "Alice")
+    code, out, err = server.finish()
+    check(code == 1 and "22 failure: PALMDATABASE.CPP-64-2.3" in out and "no TrackDB on the handheld" in err,
+          f"no TrackDB: {out}{err}")
+    check(sim[0] == 0 and "log: Pathlet: no TrackDB on the handheld" in sim[1], f"the handheld is told: {sim}")
+    sim, (code, out, err) = attempt("--user", "Alice", "--error", "17=5")
+    check(code == 1 and "22 failure: PALMDATABASE.CPP-64-2.3" in out, "not found is the .pdb handheld's failure")
+    # Unknown users are refused on both sides, or added with --add-users.
+    sim, (code, out, err) = attempt("--user", "Zed", "--user-id", "77")
+    check(code == 1 and "unknown user 'Zed' refused" in err and sim[0] == 0
+          and "log: Pathlet: Zed is not a user of this desktop" in sim[1], f"unknown user: {err}{sim}")
+    sim, (code, out, err) = attempt("--user", "Zed", "--user-id", "77", server_args=("--add-users",))
+    check(code == 0 and "added user 'Zed' (id 77" in err, f"--add-users: {err}")
+    check(os.path.exists(os.path.join(root, "Zed", "Pathlet", "Tracks.tlx")), "the added user's file")
+    sim, (code, out, err) = attempt()
+    check(code == 1 and "no HotSync user yet" in err, f"a handheld without a user: {err}")
+    # JSON lines and an export.
+    sim, (code, out, err) = attempt("--user", "Alice", server_args=("--log-format", "jsonl", "--export", "gpx"))
+    check(code == 0 and [json.loads(l) for l in out.splitlines()][-1] == {"result": 0}, f"jsonl: {out}")
+    check(os.path.exists(os.path.join(root, "Alice", "Pathlet", "Tracks.gpx")), "--export gpx")
+
+
+def concurrency_checks(work):
+    root = new_root(os.path.join(work, "busy"))
+    handheld = os.path.join(work, "h.pdb")
+    run(PDBGEN, "synth", "--logs", "2", "--points", "500", "-o", handheld)
+    server = Server(root, "--timeout", "3")
+    first = subprocess.Popen([SIM, "--connect", f"127.0.0.1:{server.port}", "--handheld", handheld, "--user", "Alice",
+                              "--stall-at", "8"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    time.sleep(0.5)
+    code, out, err = server.handheld("--handheld", handheld, "--user", "Alice", timeout=30)
+    check(code == 0 and "log: Pathlet: the desktop is busy with another HotSync" in out, f"busy: {out}{err}")
+    first.kill()
+    first.communicate()
+    time.sleep(3.5)
+    code, out, err = server.handheld("--handheld", handheld, "--user", "Alice", timeout=30)
+    check(code == 0 and "copied" in out, f"after the stalled one, a HotSync works: {out}{err}")
+    code, out, err = server.stop()
+    check(code == 0 and "stopped" in err, f"Ctrl-C ends the server: {code} {err}")
+
+
+def soak_checks(work):
+    """1,000 HotSyncs in a row through one server: no growth in memory or open files."""
+    root = new_root(os.path.join(work, "soak"))
+    handheld = os.path.join(work, "s.pdb")
+    run(PDBGEN, "synth", "--logs", "2", "--points", "200", "-o", handheld)
+    server = Server(root)
+    pid = server.process.pid
+
+    def usage():
+        with open(f"/proc/{pid}/status") as f:
+            rss = int(re.search(r"VmRSS:\s+(\d+)", f.read()).group(1))
+        return rss, len(os.listdir(f"/proc/{pid}/fd"))
+
+    bad = 0
+    for i in range(1000):
+        if i == 100:
+            before = usage()
+        code, out, _ = server.handheld("--handheld", handheld, "--user", "Alice")
+        bad += code != 0
+    after = usage()
+    server.stop()
+    check(bad == 0, f"{bad} of 1,000 HotSyncs failed")
+    check(after[1] == before[1], f"open files {before[1]} then {after[1]}")
+    check(after[0] - before[0] < 2048, f"memory {before[0]} KB then {after[0]} KB")
+    print(f"1,000 HotSyncs: memory {before[0]} -> {after[0]} KB, open files {before[1]} -> {after[1]}")
+
+
+with tempfile.TemporaryDirectory() as work:
+    for group in (same_bytes_checks, failure_checks, concurrency_checks, soak_checks):
+        os.makedirs(os.path.join(work, group.__name__))
+        group(os.path.join(work, group.__name__))
+if failures:
+    sys.exit(f"{len(failures)} checks failed")
+print("sync checks passed")
