@@ -126,15 +126,19 @@ SyncOutcome syncOneHandheld(dlp::Socket_t socket, const SyncOptions& options) {
                       << added.directory << ")\n";
         }
         session.openConduit();
-        ProgressLine progress(options.progress);
-        plm::LinkHandheld_t handheld(link,
-                                     [&](uint16_t index, uint16_t count) { progress.update(index, count); });
-        HotSyncOptions hotsync = options.hotsync;
-        hotsync.root = options.root;
-        hotsync.user = name;
-        const HotSyncResult result = performHotSync(hotsync, handheld, [&] { return handheld.problem(); });
-        progress.done();
-        outcome.recordsRead = handheld.recordsRead();
+        HotSyncResult result;
+        {
+            // The handheld (and any database it holds open) is done before the sync is ended.
+            ProgressLine progress(options.progress);
+            plm::LinkHandheld_t handheld(
+                link, [&](uint16_t index, uint16_t count) { progress.update(index, count); });
+            HotSyncOptions hotsync = options.hotsync;
+            hotsync.root = options.root;
+            hotsync.user = name;
+            result = performHotSync(hotsync, handheld, [&] { return handheld.problem(); });
+            progress.done();
+            outcome.recordsRead = handheld.recordsRead();
+        }
         if (result.succeeded && !result.didNothing)
             outcome.handheldWords = countWords(result.count) + " copied";
         else if (result.didNothing)

@@ -102,30 +102,6 @@ std::string xmlEscape(const std::string& utf8) {
     return out;
 }
 
-std::string jsonUtf8(const std::string& utf8) {
-    std::string out = "\"";
-    for (const char c : utf8) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(c);
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (u < 0x20 || u == 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", u);
-            out += escape;
-        } else {
-            out.push_back(c);
-        }
-    }
-    return out + "\"";
-}
-
 std::size_t characterCount(const std::string& utf8) {
     std::size_t count = 0;
     for (const char c : utf8)

@@ -17,14 +17,6 @@ std::string toUtf8(const std::string& text, uint32_t codePage);
 // Escapes &, <, >, " and ' for XML text and attribute values (the input is UTF-8).
 std::string xmlEscape(const std::string& utf8);
 
-// A JSON string literal of UTF-8 text; quotes, backslashes and control characters escaped.
-std::string jsonUtf8(const std::string& utf8);
-
-// A JSON string literal of text in a code page.
-inline std::string jsonString(const std::string& text, uint32_t codePage = 1252) {
-    return jsonUtf8(fromCodePage(text, codePage));
-}
-
 // Characters (code points) of UTF-8 text.
 std::size_t characterCount(const std::string& utf8);
 

@@ -18,10 +18,13 @@ std::string dlpError(uint16_t code) {
 class LinkHandheld_t::Database_t : public HandheldDatabase_t {
 public:
     Database_t(LinkHandheld_t& owner, uint8_t handle, uint16_t records, std::string name)
-        : m_owner(owner), m_handle(handle), m_records(records), m_name(std::move(name)) {}
+        : m_owner(owner), m_link(owner.m_link), m_handle(handle), m_records(records),
+          m_name(std::move(name)) {}
+    // A database the conduit left open goes with the handheld's base part, after the rest of the
+    // handheld: only the link, which outlives the handheld, is used here.
     ~Database_t() override {
         try {
-            m_owner.m_link.closeDb(m_handle);
+            m_link.closeDb(m_handle);
         } catch (const DesktopLink_t::LinkLost_t&) {
             // the link is gone, and the database with it
         }
@@ -60,6 +63,7 @@ public:
 
 private:
     LinkHandheld_t& m_owner;
+    DesktopLink_t& m_link;
     uint8_t m_handle;
     uint16_t m_records;
     std::string m_name;

@@ -35,7 +35,7 @@ enum DlpCode : uint16_t { kDlpNotFound = 5, kDlpBadHandle = 4, kDlpNoneOpen = 6,
 // failures, with the reason in problem().
 class LinkHandheld_t : public HandheldBase_t {
 public:
-    // `progress` hears of every record read (index, count).
+    // `progress` hears of every record read (index, count). The link must outlive the handheld.
     explicit LinkHandheld_t(DesktopLink_t& link, std::function<void(uint16_t, uint16_t)> progress = {})
         : m_link(link), m_progress(std::move(progress)) {}
 

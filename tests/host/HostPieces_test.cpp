@@ -1,5 +1,6 @@
 #include "HotSyncRoot.h"
 #include "IniFile.h"
+#include "JsonWriter.h"
 #include "Utf8Text.h"
 
 #include <gtest/gtest.h>
@@ -30,9 +31,10 @@ TEST(HostHotSyncRoot, DirectoryNamesNeverLeaveTheRoot) {
     EXPECT_EQ(host::directoryNameFor("Caf\xE9"), "Caf_");
 }
 
-TEST(HostUtf8Text, JsonStringsAreValidForAnyByte) {
-    EXPECT_EQ(host::jsonString("a\"b\\c\nd\x01"), "\"a\\\"b\\\\c\\nd\\u0001\"");
-    EXPECT_EQ(host::jsonString("\xE9\x80\x81"), "\"\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBD\"");
+TEST(HostUtf8Text, CodePageNamesBecomeValidUtf8ForJson) {
+    host::JsonWriter json;
+    json.string(host::fromCodePage("\xE9\x80\x81", 1252));
+    EXPECT_EQ(json.text(), "\"\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBD\"");
 }
 
 TEST(HostUtf8Text, XmlTextReplacesWhatXmlCannotHold) {
