@@ -235,6 +235,28 @@ def failure_checks(work):
     check(code == 1 and "not text of code page 932" in words(err), f"cp932: {words(err)}")
 
 
+def mounted_disk_checks(work):
+    """A full disk and a read-only one, on small file systems of their own (root only)."""
+    root = os.path.join(work, "mounts")
+    run(PATHLET, "users", "add", "Alice", "--root", root)
+    conduit = os.path.join(root, "Alice", "Pathlet")
+    big = os.path.join(work, "big.pdb")
+    run(PDBGEN, "synth", "--logs", "3", "--points", "2000", "-o", big)
+    if os.geteuid() != 0 or subprocess.run(["mount", "-t", "tmpfs", "-o", "size=96k", "tmpfs", conduit],
+                                           capture_output=True).returncode != 0:
+        print("a full or read-only disk cannot be made here: those checks were skipped")
+        return
+    try:
+        code, _, err = run(PATHLET, "hotsync", "--handheld", big, "--root", root, "--user", "Alice")
+        check(code == 1 and words(err).endswith("Tracks.tlx: the disk holding it is full"), f"full: {words(err)}")
+        check(os.listdir(conduit) == [], f"a full disk keeps nothing half-written: {os.listdir(conduit)}")
+        subprocess.run(["mount", "-o", "remount,ro", conduit], check=True)
+        code, _, err = run(PATHLET, "hotsync", "--handheld", big, "--root", root, "--user", "Alice")
+        check(code == 1 and words(err).endswith("Tracks.tlx: Read-only file system"), f"read-only: {words(err)}")
+    finally:
+        subprocess.run(["umount", conduit])
+
+
 def usage_checks():
     code, _, err = run(PATHLET, "hotsnyc")
     check(code == 2 and err == "pathlet: unknown command 'hotsnyc' (did you mean 'hotsync'?) (see pathlet --help)\n", err)
@@ -254,7 +276,7 @@ def usage_checks():
 
 
 with tempfile.TemporaryDirectory() as work:
-    for group in (demo_checks, concurrency_checks, link_checks, bound_checks, failure_checks):
+    for group in (demo_checks, concurrency_checks, link_checks, bound_checks, failure_checks, mounted_disk_checks):
         os.makedirs(os.path.join(work, group.__name__))
         group(os.path.join(work, group.__name__))
     usage_checks()

@@ -132,6 +132,15 @@ def same_bytes_checks(work):
         if code == 0:
             a = contents(os.path.join(by_file, "Alice", "Pathlet", "Tracks.tlx"))
             b = contents(os.path.join(by_link, "Alice", "Pathlet", "Tracks.tlx"))
+            if a != b and len(a) == len(b):
+                # Points without a time are given the current time: the bytes that change between
+                # two runs of hotsync a second apart are those, and only those may differ.
+                time.sleep(1.1)
+                run(PATHLET, "hotsync", "--handheld", handheld, "--root", by_file, "--user", "Alice")
+                again = contents(os.path.join(by_file, "Alice", "Pathlet", "Tracks.tlx"))
+                clock = {i for i in range(len(a)) if a[i] != again[i]}
+                a = bytes(0 if i in clock else x for i, x in enumerate(a))
+                b = bytes(0 if i in clock else x for i, x in enumerate(b))
             check(a == b, f"{name}: the same Tracks.tlx either way ({len(a)} and {len(b)} bytes)")
             check("copied" in sim_out, f"{name}: the handheld's log says what was copied: {sim_out}")
 
