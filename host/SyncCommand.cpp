@@ -186,6 +186,14 @@ int runSync(const SyncOptions& options) {
         if (worker.joinable())
             worker.join();
     };
+    // A failure to accept ends the server, after the HotSync under way.
+    struct JoinOnExit {
+        std::thread& thread;
+        ~JoinOnExit() {
+            if (thread.joinable())
+                thread.join();
+        }
+    } joinOnExit{worker};
     while (!g_stop && !(options.once && served && !busy)) {
         dlp::Socket_t connection = dlp::acceptWithin(listener, std::chrono::milliseconds(200));
         if (!connection.open())
@@ -199,10 +207,15 @@ int runSync(const SyncOptions& options) {
         served = true;
         workerFd = connection.fd();
         worker = std::thread([&, socket = std::move(connection)]() mutable {
-            const SyncOutcome outcome = syncOneHandheld(std::move(socket), options);
+            bool succeeded = false;
+            try {
+                succeeded = syncOneHandheld(std::move(socket), options).succeeded;
+            } catch (const std::exception& e) {
+                std::cerr << "pathlet: the HotSync failed: " << e.what() << "\n";
+            }
             {
                 const std::lock_guard<std::mutex> guard(mutex);
-                status = outcome.succeeded ? 0 : 1;
+                status = succeeded ? 0 : 1;
             }
             workerFd = -1;
             busy = false;
