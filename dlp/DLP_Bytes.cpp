@@ -2,6 +2,13 @@
 
 namespace dlp {
 
+std::string fromHex(std::string_view hex) {
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+    return bytes;
+}
+
 Writer_t& Writer_t::u8(uint32_t value) {
     m_data.push_back(static_cast<char>(value & 0xFF));
     return *this;

@@ -13,6 +13,9 @@ struct ProtocolError_t : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Bytes written as hex digits ("9001..."), for the fixed frames of the protocol.
+std::string fromHex(std::string_view hex);
+
 // Big-endian numbers appended to a byte string, as every number on the wire is.
 class Writer_t {
 public:

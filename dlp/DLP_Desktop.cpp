@@ -6,13 +6,6 @@ namespace dlp {
 
 namespace {
 
-std::string fromHex(const char* hex) {
-    std::string bytes;
-    for (const char* p = hex; p[0] && p[1]; p += 2)
-        bytes.push_back(static_cast<char>(std::stoi(std::string(p, 2), nullptr, 16)));
-    return bytes;
-}
-
 void expectHandshake(const Frame_t& frame, uint8_t transaction, uint8_t first, const char* step) {
     if (frame.transaction != transaction || frame.payload.empty() ||
         static_cast<uint8_t>(frame.payload[0]) != first)

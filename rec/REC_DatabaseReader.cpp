@@ -104,17 +104,29 @@ bool readFrame(std::istream& in, uint64_t offset, char& type, std::string& paylo
     return true;
 }
 
+// Reads the signature before the first record.
+void readSignature(std::istream& in) {
+    char signature[sizeof kSignature] = {};
+    if (!in.read(signature, sizeof signature) || std::memcmp(signature, kSignature, sizeof signature))
+        throw FileFormatError_t(kSource, 230, 0, "not a record file (no QvRcd signature)");
+}
+
+std::ifstream openFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw FileFormatError_t(kSource, 289, 0, "cannot open " + path);
+    return in;
+}
+
 } // namespace
 
 FileInfo_t readDatabase(std::istream& in, nav::Database_t& database) {
     FileInfo_t info;
-    char signature[sizeof kSignature] = {};
-    if (!in.read(signature, sizeof signature) || std::memcmp(signature, kSignature, sizeof signature))
-        throw FileFormatError_t(kSource, 230, 0, "not a record file (no QvRcd signature)");
+    readSignature(in);
 
     // A fresh database starts with one name-flag entry; the file says what the list holds.
     database.nameFlagList().clear();
-    uint64_t offset = sizeof signature;
+    uint64_t offset = sizeof kSignature;
     std::string bytes;
     char type = 0;
     while (readFrame(in, offset, type, bytes)) {
@@ -140,22 +152,16 @@ FileInfo_t readDatabase(std::istream& in, nav::Database_t& database) {
 }
 
 FileInfo_t readDatabaseFile(const std::string& path, nav::Database_t& database) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw FileFormatError_t(kSource, 289, 0, "cannot open " + path);
+    std::ifstream in = openFile(path);
     return readDatabase(in, database);
 }
 
 TrackCount_t countTracksInFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw FileFormatError_t(kSource, 289, 0, "cannot open " + path);
-    char signature[sizeof kSignature] = {};
-    if (!in.read(signature, sizeof signature) || std::memcmp(signature, kSignature, sizeof signature))
-        throw FileFormatError_t(kSource, 230, 0, "not a record file (no QvRcd signature)");
+    std::ifstream in = openFile(path);
+    readSignature(in);
     TrackCount_t count;
     FileInfo_t info;
-    uint64_t offset = sizeof signature;
+    uint64_t offset = sizeof kSignature;
     std::string bytes;
     char type = 0;
     for (uint64_t records = 0; readFrame(in, offset, type, bytes); ++records) {
@@ -164,14 +170,8 @@ TrackCount_t countTracksInFile(const std::string& path) {
             readFormatRecord(payload, info);
         if (records >= 2 && type == typeByte(RecordType::Track)) {
             nav::Name_t name("");
-            name.read(payload.in());
-            uint8_t shown = 0;
-            uint32_t color = 0, points = 0;
-            payload.in().readU8(shown).readU32(color).readU32(points);
-            if (payload.in().fail())
-                payload.fail(kSource, 102, "track record is cut short");
             ++count.tracks;
-            count.points += points;
+            count.points += readTrackHeader(payload, name).count;
         }
         offset += kFrameSize + bytes.size();
     }

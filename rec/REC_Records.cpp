@@ -77,17 +77,20 @@ void writeTrack(bin::basic_ostream& out, const nav::TrackId_t& id, const nav::Tr
     out.write(block, used);
 }
 
-void readTrack(Payload_t& payload, nav::Name_t& name, nav::Track_t& track) {
+TrackHeader_t readTrackHeader(Payload_t& payload, nav::Name_t& name) {
     bin::basic_istream& in = payload.in();
     name.read(in);
     if (in.fail())
         payload.fail(kSource, 180, "track name is cut short");
-    uint8_t shown = 0;
-    uint32_t color = 0;
-    uint32_t count = 0;
-    in.readU8(shown).readU32(color).readU32(count);
+    TrackHeader_t header;
+    in.readU8(header.shown).readU32(header.color).readU32(header.count);
     if (in.fail())
         payload.fail(kSource, 102, "track record is cut short");
+    return header;
+}
+
+void readTrack(Payload_t& payload, nav::Name_t& name, nav::Track_t& track) {
+    const auto [shown, color, count] = readTrackHeader(payload, name);
     if (shown > 1)
         payload.fail(kSource, 104, "track display flag " + std::to_string(shown) + " is not 0 or 1");
     if (color > nav::Color16)

@@ -22,6 +22,13 @@ void readRoute(Payload_t& in, nav::RouteId_t& id, nav::Route_t& route);
 // The points go out in blocks of a few hundred: a track may hold millions.
 void writeTrack(bin::basic_ostream& out, const nav::TrackId_t& id, const nav::Track_t& track);
 void readTrack(Payload_t& in, nav::Name_t& name, nav::Track_t& track);
+// The fields before a track's points, as readTrack reads them (and fails on them when cut short).
+struct TrackHeader_t {
+    uint8_t shown = 0;
+    uint32_t color = 0;
+    uint32_t count = 0;
+};
+TrackHeader_t readTrackHeader(Payload_t& in, nav::Name_t& name);
 
 void writeRouteFlag(bin::basic_ostream& out, const nav::RouteId_t& id, uint8_t flag);
 void readRouteFlag(Payload_t& in, nav::RouteId_t& id, uint8_t& flag);

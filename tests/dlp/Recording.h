@@ -2,6 +2,7 @@
 #define TESTS_DLP_RECORDING_H
 
 // A recorded session: frames in order, each from the handheld ("read") or the desktop ("write").
+#include "dlp/DLP_Bytes.h"
 #include "dlp/DLP_NetSync.h"
 
 #include <fstream>
@@ -19,13 +20,6 @@ struct Frame {
     std::string wire; // the whole frame as it was on the wire
 };
 
-inline std::string fromHex(const std::string& hex) {
-    std::string bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
-
 inline std::vector<Frame> load(const std::string& name) {
     std::ifstream in(std::string(PATHLET_RECORDINGS) + "/" + name);
     if (!in)
@@ -39,7 +33,7 @@ inline std::vector<Frame> load(const std::string& name) {
          ++it) {
         Frame frame;
         frame.fromHandheld = (*it)[1] == "read";
-        frame.wire = fromHex((*it)[2]);
+        frame.wire = dlp::fromHex((*it)[2].str());
         frame.frame.transaction = static_cast<uint8_t>(frame.wire.at(1));
         frame.frame.payload = frame.wire.substr(dlp::kFrameHeaderSize);
         frames.push_back(std::move(frame));

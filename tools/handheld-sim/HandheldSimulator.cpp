@@ -14,20 +14,6 @@ using dlp::Reader_t;
 using dlp::Response_t;
 using dlp::Writer_t;
 
-std::string fromHex(const char* hex) {
-    std::string bytes;
-    for (const char* p = hex; p[0] && p[1]; p += 2)
-        bytes.push_back(static_cast<char>(std::stoi(std::string(p, 2), nullptr, 16)));
-    return bytes;
-}
-
-uint32_t bigEndian(const std::string& bytes, std::size_t at, int width) {
-    uint32_t value = 0;
-    for (int i = 0; i < width; ++i)
-        value = (value << 8) | static_cast<uint8_t>(bytes[at + static_cast<std::size_t>(i)]);
-    return value;
-}
-
 // Handheld seconds since 1904-01-01 as a DLP date; 0 is no date.
 dlp::Date_t dateOf(uint32_t seconds) {
     dlp::Date_t date;
@@ -64,43 +50,45 @@ const std::string* argument(const dlp::Request_t& request, uint8_t id) {
 
 } // namespace
 
+// The header and the record list are read with the protocol's own big-endian reader, so a short
+// or lying file is an error, never a read past its end.
 Database databaseFromPdb(const std::string& bytes, uint16_t index) {
-    constexpr std::size_t kHeader = 78;
-    if (bytes.size() < kHeader)
-        throw std::runtime_error("not a Palm database: shorter than its header");
     Database database;
     dlp::DbInfo_t& info = database.info;
-    info.name = std::string(bytes.data(), bytes.find('\0') < 32 ? bytes.find('\0') : 32);
-    info.attributes = static_cast<uint16_t>(bigEndian(bytes, 32, 2));
-    info.version = static_cast<uint16_t>(bigEndian(bytes, 34, 2));
-    info.created = dateOf(bigEndian(bytes, 36, 4));
-    info.modified = dateOf(bigEndian(bytes, 40, 4));
-    info.backedUp = dateOf(bigEndian(bytes, 44, 4));
-    info.modificationNumber = bigEndian(bytes, 48, 4);
-    const uint32_t appInfo = bigEndian(bytes, 52, 4);
-    info.type = bytes.substr(60, 4);
-    info.creator = bytes.substr(64, 4);
+    Reader_t header(bytes, "a Palm database");
+    info.name = header.text(32);
+    info.attributes = header.u16();
+    info.version = header.u16();
+    info.created = dateOf(header.u32());
+    info.modified = dateOf(header.u32());
+    info.backedUp = dateOf(header.u32());
+    info.modificationNumber = header.u32();
+    const uint32_t appInfo = header.u32();
+    header.u32(); // sort info
+    info.type = std::string(header.bytes(4));
+    info.creator = std::string(header.bytes(4));
+    header.u32(); // unique id seed
+    header.u32(); // next record list
+    const uint16_t count = header.u16();
     info.miscFlags = 0x40; // in RAM
     info.index = index;
-    const uint32_t count = bigEndian(bytes, 76, 2);
-    if (kHeader + 8ull * count > bytes.size())
-        throw std::runtime_error("not a Palm database: its record list runs past the end");
     std::vector<uint32_t> offsets;
-    for (uint32_t i = 0; i < count; ++i) {
-        const std::size_t entry = kHeader + 8 * i;
-        offsets.push_back(bigEndian(bytes, entry, 4));
+    for (uint16_t i = 0; i < count; ++i) {
+        offsets.push_back(header.u32());
+        const uint8_t attributes = header.u8();
         dlp::Record_t record;
-        record.attributes = static_cast<uint8_t>(bytes[entry + 4]) & 0xF0;
-        record.category = static_cast<uint8_t>(bytes[entry + 4]) & 0x0F;
-        record.id = bigEndian(bytes, entry + 5, 3);
-        record.index = static_cast<uint16_t>(i);
+        record.attributes = attributes & 0xF0;
+        record.category = attributes & 0x0F;
+        record.id = (uint32_t{header.u8()} << 16) | header.u16();
+        record.index = i;
         database.records.push_back(record);
     }
     offsets.push_back(static_cast<uint32_t>(bytes.size()));
-    for (uint32_t i = 0; i < count; ++i) {
-        if (offsets[i] > offsets[i + 1] || offsets[i + 1] > bytes.size())
-            throw std::runtime_error("not a Palm database: record " + std::to_string(i) + " is out of place");
-        database.records[i].data = bytes.substr(offsets[i], offsets[i + 1] - offsets[i]);
+    for (uint16_t i = 0; i < count; ++i) {
+        if (offsets[i] > offsets[i + 1u] || offsets[i + 1u] > bytes.size())
+            throw dlp::ProtocolError_t("a Palm database whose record " + std::to_string(i) +
+                                       " is out of place");
+        database.records[i].data = bytes.substr(offsets[i], offsets[i + 1u] - offsets[i]);
         database.records[i].size = static_cast<uint16_t>(database.records[i].data.size());
     }
     if (appInfo && appInfo < offsets.front())
@@ -109,20 +97,20 @@ Database databaseFromPdb(const std::string& bytes, uint16_t index) {
 }
 
 std::string Simulator::hello() {
-    return fromHex("90010000000000000020000000080200000000000000");
+    return dlp::fromHex("90010000000000000020000000080200000000000000");
 }
 
 std::string Simulator::helloAnswer() const {
     Writer_t out;
-    out.bytes(fromHex("9201000000000000002000000024ffffffff"));
-    out.bytes(fromHex(m_facts.layout == HandshakeLayout::Rom5 ? "3c003c000000004000000002"
-                                                              : "003c003c4000000002000000"));
+    out.bytes(dlp::fromHex("9201000000000000002000000024ffffffff"));
+    out.bytes(dlp::fromHex(m_facts.layout == HandshakeLayout::Rom5 ? "3c003c000000004000000002"
+                                                                   : "003c003c4000000002000000"));
     out.u32(m_facts.address).u16(m_facts.port).bytes(std::string(14, '\0'));
     return out.take();
 }
 
 std::string Simulator::confirmAnswer() {
-    return fromHex("9300000000000000");
+    return dlp::fromHex("9300000000000000");
 }
 
 Response_t Simulator::answer(const dlp::Request_t& request) {

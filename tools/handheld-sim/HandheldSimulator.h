@@ -22,7 +22,7 @@ struct Database {
 };
 
 // A Palm database file as the handheld holds it: header facts, app block, records with their
-// ids and attributes. @exception std::runtime_error for a file that is not one.
+// ids and attributes. @exception dlp::ProtocolError_t for a file that is not one.
 Database databaseFromPdb(const std::string& bytes, uint16_t index);
 
 // The two layouts of the handshake answer seen on real devices (ROM 5 and ROM 4).
