@@ -1,7 +1,7 @@
-#include "HotSyncRoot.h"
-#include "IniFile.h"
-#include "JsonWriter.h"
-#include "Utf8Text.h"
+#include "host/platform/HotSyncRoot.h"
+#include "host/platform/IniFile.h"
+#include "host/text/JsonWriter.h"
+#include "host/text/Utf8Text.h"
 
 #include <gtest/gtest.h>
 

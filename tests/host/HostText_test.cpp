@@ -1,9 +1,9 @@
 // The host's text pieces: JSON as bytes, numbers, names in columns and in natural order, the
 // closest word for a typo.
-#include "JsonWriter.h"
-#include "NaturalOrder.h"
-#include "UsageCheck.h"
-#include "Utf8Text.h"
+#include "host/arguments/UsageCheck.h"
+#include "host/text/JsonWriter.h"
+#include "host/text/NaturalOrder.h"
+#include "host/text/Utf8Text.h"
 
 #include <gtest/gtest.h>
 

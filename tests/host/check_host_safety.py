@@ -194,8 +194,24 @@ def failure_checks(work):
           "do nothing asked for")
     run(PATHLET, "configure", "--root", root, "--user", "Alice", "--action", "nothing")
     check(words(hotsync(good)[2]) == "nothing done: the action for this user is Do nothing", "do nothing")
-    code, _, err = hotsync(good, "--sync-type", "3")
-    check(code == 2 and "--sync-type" in err, f"sync type 3 refused: {err}")
+    # Every sync type a HotSync Manager passes is taken, by number or name; the conduit copies only
+    # for handheld to desktop and leaves the desktop file as it was for all the others.
+    tlx = os.path.join(root, "Alice", "Pathlet", "Tracks.tlx")
+    with open(tlx, "rb") as f:
+        before = f.read()
+    for given, said in (("0", "Fast sync"), ("slow", "Slow sync"), ("3", "Desktop overwrites handheld"),
+                        ("Desktop-To-Handheld", "Desktop overwrites handheld"), ("4", "Install"),
+                        ("backup", "Backup"), ("NOTHING", "Do nothing"), ("7", "Profile install")):
+        code, out, err = hotsync(good, "--sync-type", given)
+        check(code == 0 and words(err) == f"nothing done: the action asked for is {said}",
+              f"sync type {given}: {code} {err}")
+        check([line.split()[0] for line in out.splitlines() if line[:2].isdigit()] == ["19", "20"],
+              f"sync type {given} logs start and finish only: {out}")
+        with open(tlx, "rb") as f:
+            check(f.read() == before, f"sync type {given} left Tracks.tlx alone")
+    for wrong in ("8", "-1", "sideways", ""):
+        code, _, err = hotsync(good, "--sync-type", wrong)
+        check(code == 2 and "--sync-type" in err, f"sync type '{wrong}' refused: {err}")
 
     conduit = os.path.join(root, "Alice", "Pathlet")
     os.rename(conduit, conduit + ".moved")

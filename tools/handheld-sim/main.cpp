@@ -1,7 +1,7 @@
 // pathlet-handheld-sim: a handheld set to network HotSync, for tests. It connects to a desktop,
 // serves the .pdb files it was given, and fails on request.
 #include "HandheldSimulator.h"
-#include "UsageCheck.h"
+#include "host/arguments/UsageCheck.h"
 
 #include "dlp/DLP_NetSync.h"
 

@@ -2,7 +2,7 @@
 #include "Description.h"
 #include "PdbWriter.h"
 #include "TrackLog.h"
-#include "UsageCheck.h"
+#include "host/arguments/UsageCheck.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,0 +1,137 @@
+// pathlet dump: what a record file holds, as a table or one JSON document.
+#include "host/cli/Commands.h"
+#include "host/cli/SharedOptions.h"
+#include "host/exports/Documents.h"
+#include "host/exports/TrackTable.h"
+#include "host/hotsync/HotSync.h"
+#include "host/text/JsonWriter.h"
+#include "host/text/Utf8Text.h"
+
+#include "rec/REC_DatabaseReader.h"
+
+#include <cmath>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+namespace host {
+
+namespace {
+
+void printPointsText(const nav::Track_t& track) {
+    int index = 0;
+    track.forEachPoint([&](const nav::TrackPoint_t& p) {
+        std::cout << "    " << std::setw(6) << index++ << "  " << std::fixed << std::setprecision(7)
+                  << degrees(p.position.latitude()) << " " << degrees(p.position.longitude());
+        std::cout << "  alt "
+                  << (p.position.altitude().present() ? numberText(p.position.altitude().get()) : "-");
+        std::cout << "  " << (p.time.present() ? isoTime(p.time.get()) : "-");
+        std::cout << "  aux " << (p.auxiliary.present() ? numberText(p.auxiliary.get()) : "-") << "\n";
+    });
+}
+
+void pointJson(JsonWriter& json, const nav::TrackPoint_t& p) {
+    json.beginObject().key("lat").number(degrees(p.position.latitude()));
+    json.key("lon").number(degrees(p.position.longitude()));
+    if (p.position.altitude().present() && std::isfinite(p.position.altitude().get()))
+        json.key("ele").number(p.position.altitude().get());
+    if (p.time.present())
+        json.key("time").string(isoTime(p.time.get()));
+    if (p.auxiliary.present() && std::isfinite(p.auxiliary.get()))
+        json.key("aux").number(p.auxiliary.get());
+    json.endObject();
+}
+
+// Values JSON cannot hold (an altitude that is not a number) are left out.
+void printJson(const rec::FileInfo_t& info, const nav::Database_t& database, bool points, uint32_t codePage) {
+    JsonWriter json;
+    json.beginObject(true).key("format_version").integer(info.formatVersion);
+    json.key("writer_version").integer(info.writerVersion);
+    json.key("build").beginObject().key("label").string(fromCodePage(info.buildLabel, codePage));
+    json.key("date").string(fromCodePage(info.buildDate, codePage));
+    json.key("time").string(fromCodePage(info.buildTime, codePage)).endObject();
+    json.key("tracks").beginArray(true);
+    for (const auto& [id, track] : database.tracks()) {
+        const nav::TrackSummary_t& s = track.summary();
+        json.beginObject().key("name").string(fromCodePage(id.str(), codePage));
+        json.key("color").integer(track.color()).key("points").integer(s.pointCount);
+        json.key("length_km").number(s.distance / 1000.0);
+        if (s.duration.present())
+            json.key("duration_s").number(s.duration.get());
+        if (s.firstPoint.present() && s.firstPoint.get().time.present())
+            json.key("first_time").string(isoTime(s.firstPoint.get().time.get()));
+        if (s.lastPoint.present() && s.lastPoint.get().time.present())
+            json.key("last_time").string(isoTime(s.lastPoint.get().time.get()));
+        if (!s.box.empty()) {
+            json.key("box").beginObject().key("south").number(degrees(s.box.south()));
+            json.key("west").number(degrees(s.box.west())).key("north").number(degrees(s.box.north()));
+            json.key("east").number(degrees(s.box.east())).endObject();
+        }
+        if (points) {
+            json.key("track_points").beginArray();
+            track.forEachPoint([&](const nav::TrackPoint_t& p) {
+                pointJson(json, p);
+                if (json.text().size() > (1 << 16))
+                    json.drainTo(std::cout);
+            });
+            json.endArray();
+        }
+        json.endObject();
+        json.drainTo(std::cout);
+    }
+    json.endArray().key("waypoints").integer(static_cast<int64_t>(database.waypoints().size()));
+    json.key("routes").integer(static_cast<int64_t>(database.routes().size()));
+    json.key("unknown_records").integer(static_cast<int64_t>(info.unknownRecords)).endObject();
+    json.drainTo(std::cout);
+    std::cout << "\n";
+}
+
+struct Options {
+    std::string file;
+    bool json = false;
+    bool points = false;
+    std::optional<uint32_t> codePage;
+};
+
+int runDump(const Options& options) {
+    const std::string& file = options.file;
+    const bool points = options.points;
+    const uint32_t codePage = codePageFor(file, options.codePage);
+    const auto context = startUp(codePage);
+    nav::Database_t database(nav::Name_t(""), 3);
+    const rec::FileInfo_t info = readRecordFile(file, database);
+    const bool json = options.json;
+    if (json) {
+        printJson(info, database, points, codePage);
+        return 0;
+    }
+    std::cout << file << ": format " << info.formatVersion << ", writer " << info.writerVersion << ", build "
+              << info.buildLabel << " " << info.buildDate << " " << info.buildTime << "\n\n";
+    printTrackTable(database, codePage, std::cout);
+    std::cout << "\n"
+              << database.tracks().size() << " tracks, " << database.waypoints().size() << " waypoints, "
+              << database.routes().size() << " routes";
+    if (info.unknownRecords)
+        std::cout << ", " << info.unknownRecords << " records of unknown types skipped";
+    std::cout << "\n";
+    if (points)
+        for (const auto& [id, track] : database.tracks()) {
+            std::cout << "\n" << toUtf8(id.str(), codePage) << ":\n";
+            printPointsText(track);
+        }
+    return 0;
+}
+
+} // namespace
+
+Command_t addDumpCommand(CLI::App& program) {
+    auto options = std::make_shared<Options>();
+    CLI::App* command = program.add_subcommand("dump", "Show what a Tracks.tlx file holds");
+    addRecordFileArgument(*command, options->file);
+    command->add_flag("--json", options->json, "One JSON document");
+    command->add_flag("--points", options->points, "Every point too");
+    addCodePageOption(*command, options->codePage);
+    return {command, [options] { return runDump(*options); }};
+}
+
+} // namespace host

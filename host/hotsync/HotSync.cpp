@@ -1,0 +1,189 @@
+#include "host/hotsync/HotSync.h"
+#include "host/exports/Documents.h"
+#include "host/exports/Export.h"
+#include "host/hotsync/HotSyncWords.h"
+#include "host/hotsync/SyncTypes.h"
+#include "host/platform/FileLock.h"
+#include "host/platform/HotSyncRoot.h"
+
+#include "app/ConduitApi.h"
+#include "glo/GLO_CodePage.h"
+#include "glo/GLO_Exception.h"
+#include "glo/GLO_Identity.h"
+#include "rec/REC_DatabaseReader.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace host {
+
+namespace {
+
+constexpr std::size_t kSyncPropertiesSize = 1024;
+
+void progress(const char*) {}
+
+void toStandardError(const std::string& text, unsigned) {
+    std::cerr << "Pathlet: " << text << std::endl;
+}
+
+// The action of this HotSync: the next-HotSync choice (used once), else the user's default, else
+// the conduit's own default.
+int32_t hostSyncType(HotSyncRoot& root, const std::string& user) {
+    if (const auto next = root.hostAction(user, "next_action")) {
+        root.setHostAction(user, "next_action", std::nullopt);
+        return *next;
+    }
+    if (const auto chosen = root.hostAction(user, "default_action"))
+        return *chosen;
+    int32_t action = 0;
+    const uint32_t size = sizeof action;
+    if (GetConduitInfo(2, nullptr, &action, &size) != 0)
+        throw UsageError("the conduit does not say its default action");
+    return action;
+}
+
+} // namespace
+
+std::string defaultRoot() {
+    if (const char* root = std::getenv("PATHLET_ROOT"); root && *root)
+        return root;
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : ".") + "/.local/share/pathlet";
+}
+
+std::unique_ptr<app::HostContext_t> startUp(uint32_t codePage, app::HostServices_t services) {
+    services.ansiCodePage = codePage;
+    auto context = std::make_unique<app::HostContext_t>(services);
+    if (app::startUpModule() != app::StartUp_t::Ready) {
+        std::string known;
+        for (const uint32_t page : glo::CodePage_t::ansiCodePages())
+            known += (known.empty() ? "" : ", ") + std::to_string(page);
+        throw UsageError("code page " + std::to_string(codePage) + " is not supported (" + known + " are)");
+    }
+    return context;
+}
+
+uint32_t codePageFor(const std::string& file, std::optional<uint32_t> given) {
+    if (given)
+        return *given;
+    std::error_code error;
+    const fs::path path = fs::absolute(file, error);
+    const fs::path userDirectory = path.parent_path().parent_path();
+    if (const auto remembered = rememberedCodePage(userDirectory.string())) {
+        const auto recorded =
+            IniFile::load((userDirectory / "settings.ini").string()).get(glo::ConduitName, "FileName");
+        if (recorded && fs::equivalent(*recorded, path, error))
+            return *remembered;
+    }
+    return kDefaultCodePage;
+}
+
+HotSyncResult performHotSync(const HotSyncOptions& options, plm::SyncManager_t& handheld,
+                             const std::function<std::string()>& handheldProblem) {
+    if (!fs::is_directory(options.root))
+        throw UsageError("HotSync root " + options.root +
+                         " does not exist (add a user with 'pathlet users add')");
+    if (kUserNameOffset + options.user.size() + 1 > kSyncPropertiesSize)
+        throw UsageError("the user name is too long");
+    HotSyncRoot root(options.root);
+    HotSyncFacts facts;
+    facts.userName = options.user;
+    facts.user = root.user(options.user);
+    facts.userProblem = root.problemWith(options.user);
+    facts.root = &root;
+
+    // One HotSync of a user at a time: a second waits for the first, then runs on what it left.
+    std::optional<FileLock> lock;
+    if (facts.user) {
+        try {
+            lock.emplace(root.hotSyncLockFile(*facts.user), options.patience, [&] {
+                std::cerr << "pathlet: another HotSync of '" << options.user
+                          << "' is running; waiting for it\n";
+            });
+        } catch (const FileLock::Timeout&) {
+            throw UsageError("another HotSync of '" + options.user +
+                             "' is still running; nothing was done (try "
+                             "again when it ends, or give --wait more seconds)");
+        }
+    }
+
+    const uint32_t codePage =
+        options.codePage ? *options.codePage
+        : facts.user
+            ? rememberedCodePage(root.path() + "/" + facts.user->directory).value_or(kDefaultCodePage)
+            : kDefaultCodePage;
+    facts.codePage = codePage;
+    DesktopLog log(options.root + "/HotSync.log", options.logFormat, codePage);
+    facts.log = &log;
+    app::HostServices_t services;
+    services.platform = {&log, &handheld, &root, &root};
+    services.messageBox = &toStandardError;
+    auto context = startUp(codePage, services);
+
+    facts.actionConfigured = !options.syncType && facts.user;
+    facts.syncType = options.syncType ? *options.syncType
+                     : facts.user     ? hostSyncType(root, options.user)
+                                      : kActionHandheldToDesktop;
+
+    std::vector<char> properties(kSyncPropertiesSize, 0);
+    std::memcpy(properties.data() + kSyncTypeOffset, &facts.syncType, sizeof facts.syncType);
+    std::memcpy(properties.data() + kUserNameOffset, options.user.c_str(), options.user.size() + 1);
+
+    log.begin(options.user);
+    facts.result = OpenConduit(&progress, properties.data());
+    facts.handheldProblem = handheldProblem();
+    log.finish(facts.result);
+    context.reset();
+
+    HotSyncResult result;
+    result.codePage = codePage;
+    if (facts.result != 0) {
+        result.words = failureWords(facts);
+        return result;
+    }
+    result.succeeded = true;
+    if (facts.syncType != kActionHandheldToDesktop) {
+        result.didNothing = true;
+        result.words = std::string("nothing done: the action ") +
+                       (facts.actionConfigured ? "for this user" : "asked for") + " is " +
+                       syncTypeWords(facts.syncType);
+        return result;
+    }
+    root.rememberCodePage(*facts.user, codePage);
+    result.file = root.conduitFileName(*facts.user);
+    if (!result.file)
+        throw UsageError("the conduit recorded no desktop file for " + options.user);
+    const rec::TrackCount_t count = rec::countTracksInFile(*result.file);
+    result.tracks = count.tracks;
+    result.points = count.points;
+    result.words = *result.file + " written: " + countWords(result.tracks, result.points);
+    if (!options.exportFormat.empty()) {
+        const std::string exported = fs::path(*result.file).replace_extension(options.exportFormat).string();
+        exportRecordFile(*result.file, options.exportFormat, exported, codePage);
+    }
+    return result;
+}
+
+void exportRecordFile(const std::string& file, const std::string& format, const std::string& output,
+                      uint32_t codePage) {
+    const auto context = startUp(codePage);
+    nav::Database_t database(nav::Name_t(""), 3);
+    readRecordFile(file, database);
+    writeDocument(output, [&](std::ostream& out) {
+        if (format == "gpx")
+            writeGpx(database, codePage, out);
+        else if (const std::size_t left = writeGeoJson(database, codePage, out))
+            std::cerr << "pathlet: warning: " << left
+                      << " waypoints are not in the GeoJSON (its features are "
+                      << "all lines); export GPX to have them\n";
+    });
+}
+
+} // namespace host

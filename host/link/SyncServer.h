@@ -1,0 +1,48 @@
+#ifndef HOST_LINK_SYNCSERVER_H
+#define HOST_LINK_SYNCSERVER_H
+
+// The server behind a handheld's own HotSync button: it accepts handhelds on their links, runs one
+// HotSync at a time through the conduit and ends every sync properly.
+
+#include "dlp/DLP_Socket.h"
+#include "host/hotsync/HotSync.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace host {
+
+struct SyncOptions {
+    dlp::Endpoint_t listen{"0.0.0.0", 14238};
+    std::string root;
+    bool once = false;
+    bool addUsers = false;
+    bool progress = false;                             // a progress line on standard error
+    std::optional<uint32_t> codePage;                  // of the handheld's user name, and the HotSync's
+    dlp::Timeout_t timeout = std::chrono::seconds(30); // for each answer of the handheld
+    HotSyncOptions hotsync;                            // log format, export, code page, wait
+    std::function<void(uint16_t)> onListening;         // told the port (for tests)
+};
+
+struct SyncOutcome {
+    bool succeeded = false;
+    std::string user;
+    std::string words;         // for the desktop
+    std::string handheldWords; // for the handheld's log, when they differ
+    uint64_t recordsRead = 0;
+    uint64_t roundTrips = 0;
+};
+
+// One handheld's session on an accepted connection: user, HotSync, the handheld's log line,
+// EndOfSync on every path the link allows.
+SyncOutcome syncOneHandheld(dlp::Socket_t socket, const SyncOptions& options);
+
+// Serves handhelds until Ctrl-C, or until the first HotSync with `once`; returns the exit status
+// (with `once`, 0 exactly when that HotSync succeeded).
+int serveHandhelds(const SyncOptions& options);
+
+} // namespace host
+
+#endif
