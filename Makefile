@@ -1,7 +1,10 @@
 # Set-up and everyday commands. `make test` and `make demo` install what they need on a fresh
 # Debian 12 machine (as root) and work offline when the packages are already there.
 
-PACKAGES := cmake ninja-build g++ make libgtest-dev libgmock-dev libcli11-dev tzdata python3 python3-gpxpy libxml2-utils gdal-bin
+# What the demo needs: a compiler, the build tools and the argument library of the command line.
+DEMO_PACKAGES := cmake ninja-build g++ make libcli11-dev tzdata
+# The tests need the demo's packages and GoogleTest, Python and the independent readers of exports.
+PACKAGES := $(DEMO_PACKAGES) libgtest-dev libgmock-dev python3 python3-gpxpy libxml2-utils gdal-bin
 BENCH_PACKAGES := libbenchmark-dev time bc
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine32:i386 xvfb xauth python3-pefile imagemagick
@@ -28,7 +31,7 @@ deps:
 	$(call install_missing,$(PACKAGES))
 
 build: deps
-	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPATHLET_TESTS=ON $(CMAKE_FLAGS)
 	cmake --build build -j $(JOBS)
 
 build-asan: deps
@@ -76,7 +79,11 @@ test-windows: windows build
 	  tests/win32/screenshot.sh build-win64 build/artifacts/dialog.png win64; \
 	fi
 
-demo: build
+# Only the demo's packages and the pathlet program; `make test` adds the rest to the same build.
+demo:
+	$(call install_missing,$(DEMO_PACKAGES))
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPATHLET_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS) --target pathlet
 	./build/pathlet demo
 
 bench: deps

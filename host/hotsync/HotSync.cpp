@@ -144,6 +144,7 @@ HotSyncResult performHotSync(const HotSyncOptions& options, plm::SyncManager_t& 
 
     HotSyncResult result;
     result.codePage = codePage;
+    result.syncType = facts.syncType;
     if (facts.result != 0) {
         result.words = failureWords(facts);
         return result;

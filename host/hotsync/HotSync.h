@@ -40,6 +40,7 @@ struct HotSyncOptions {
 struct HotSyncResult {
     bool succeeded = false;  // the conduit's result was 0
     bool didNothing = false; // the action was not the handheld-to-desktop one
+    int32_t syncType = 0;    // the action the conduit was given
     std::string words;       // what happened, in one sentence
     std::optional<std::string> file;
     uint64_t tracks = 0;

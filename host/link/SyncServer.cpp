@@ -4,11 +4,13 @@
 #include "host/link/SyncServer.h"
 
 #include "host/hotsync/HotSyncWords.h"
+#include "host/hotsync/SyncTypes.h"
 #include "host/link/DlpLink.h"
 #include "host/platform/HotSyncRoot.h"
 #include "host/text/Utf8Text.h"
 
 #include "dlp/DLP_Desktop.h"
+#include "glo/GLO_Exception.h"
 #include "plm/desktop/PLM_LinkHandheld.h"
 
 #include <atomic>
@@ -48,10 +50,10 @@ public:
         std::cerr << "\rReading TrackDB: " << index + 1u << " of " << count << " records" << std::flush;
         m_drawn = true;
     }
-    void done() {
+    // The terminal's line is ended however the HotSync ends.
+    ~ProgressLine() {
         if (m_drawn)
             std::cerr << "\n";
-        m_drawn = false;
     }
 
 private:
@@ -138,13 +140,14 @@ SyncOutcome syncOneHandheld(dlp::Socket_t socket, const SyncOptions& options) {
             hotsync.root = options.root;
             hotsync.user = name;
             result = performHotSync(hotsync, handheld, [&] { return handheld.problem(); });
-            progress.done();
             outcome.recordsRead = handheld.recordsRead();
         }
+        if (options.afterHotSync)
+            options.afterHotSync(result);
         if (result.succeeded && !result.didNothing)
             outcome.handheldWords = countWords(result.tracks, result.points) + " copied";
         else if (result.didNothing)
-            outcome.handheldWords = "nothing done (the action is Do nothing)";
+            outcome.handheldWords = "nothing done (the action is " + syncTypeWords(result.syncType) + ")";
         return finish(result.words, result.succeeded);
     } catch (const dlp::LinkError_t& e) {
         return finish(std::string("the link to the handheld failed: ") + e.what(), false);
@@ -153,10 +156,15 @@ SyncOutcome syncOneHandheld(dlp::Socket_t socket, const SyncOptions& options) {
         std::cerr << "pathlet: " << peer << ": the handheld broke the protocol: " << e.what() << "\n";
         outcome.words = std::string("the handheld broke the protocol: ") + e.what();
         return outcome;
-    } catch (const UsageError& e) {
+    } catch (const glo::Exception_t& e) {
+        // Whatever fails after the conduit (the export, the user's settings) still ends the sync.
+        return finish("the HotSync failed (" + std::string(e.source()) + " line " + std::to_string(e.line()) +
+                          (e.message().empty() ? ")" : "): " + e.message()),
+                      false);
+    } catch (const std::exception& e) {
         return finish(e.what(), false);
-    } catch (const std::runtime_error& e) {
-        return finish(e.what(), false);
+    } catch (...) {
+        return finish("the HotSync failed for a reason it did not say", false);
     }
 }
 

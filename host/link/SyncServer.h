@@ -4,6 +4,7 @@
 // The server behind a handheld's own HotSync button: it accepts handhelds on their links, runs one
 // HotSync at a time through the conduit and ends every sync properly.
 
+#include "dlp/DLP_NetSync.h"
 #include "dlp/DLP_Socket.h"
 #include "host/hotsync/HotSync.h"
 
@@ -15,7 +16,7 @@
 namespace host {
 
 struct SyncOptions {
-    dlp::Endpoint_t listen{"0.0.0.0", 14238};
+    dlp::Endpoint_t listen{"0.0.0.0", dlp::kNetSyncPort};
     std::string root;
     bool once = false;
     bool addUsers = false;
@@ -24,6 +25,8 @@ struct SyncOptions {
     dlp::Timeout_t timeout = std::chrono::seconds(30); // for each answer of the handheld
     HotSyncOptions hotsync;                            // log format, export, code page, wait
     std::function<void(uint16_t)> onListening;         // told the port (for tests)
+    // Runs after each HotSync, before the sync is ended (for tests: a step that fails there).
+    std::function<void(const HotSyncResult&)> afterHotSync;
 };
 
 struct SyncOutcome {
