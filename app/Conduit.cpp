@@ -2,6 +2,7 @@
 #include "app/AppErrors.h"
 #include "app/ConduitApi.h"
 #include "app/LogFailure.h"
+#include "app/OutcomeRecorder.h"
 #include "app/PalmDatabase.h"
 #include "app/Settings.h"
 #include "glo/GLO_Identity.h"
@@ -43,14 +44,17 @@ void writeDesktopFile(const std::string& path, const nav::Database_t& database) 
 }
 
 // Steps of one HotSync after registration; every failure leaves as an exception.
-void runHotSync(const void* syncProperties) {
+app::HotSyncEnd_t runHotSync(const void* syncProperties, app::OutcomeRecorder_t& outcome) {
     const app::Settings_t settings(userNameOf(syncProperties));
     if (syncTypeOf(syncProperties) != kActionHandheldToDesktop)
-        return;
+        return app::HotSyncEnd_t::NothingToDo;
     nav::Database_t database(nav::Name_t(""), 3);
-    app::importTracks(database);
+    app::importTracks(database, outcome.handheldPlace());
     const std::string path = settings.FileName();
+    outcome.desktopFile(path);
     writeDesktopFile(path, database);
+    outcome.written(database);
+    return app::HotSyncEnd_t::Finished;
 }
 
 // Unregisters after a failure; the result does not matter then.
@@ -65,35 +69,39 @@ void copyName(char* buffer, std::size_t length) {
 
 } // namespace
 
+// Every way out also goes into the outcome a host may listen on (HostInterface.h); the log entries
+// and results are the same whether anyone listens or not.
 PATHLET_EXPORT int32_t OpenConduit(PathletProgressFn progress, const void* syncProperties) {
+    app::OutcomeRecorder_t outcome;
     if (!progress)
-        return -1;
+        return outcome.ended(app::HotSyncEnd_t::NoCallback, -1);
     plm::HotSyncLog_t& log = plm::hotSyncLog();
     uint32_t conduitHandle = 0;
     log.logEntry("", app::kLogStart, 0);
     if (const int32_t code = plm::syncManager().registerConduit(&conduitHandle)) {
         plm::syncManager().unregisterConduit(conduitHandle);
         log.logEntry(glo::ConduitName, app::kLogAbort, 0);
-        return code;
+        return outcome.ended(app::HotSyncEnd_t::RegisterRefused, code);
     }
+    app::HotSyncEnd_t end = app::HotSyncEnd_t::Finished;
     try {
-        win::translatingFaults([&] { runHotSync(syncProperties); });
+        win::translatingFaults([&] { end = runHotSync(syncProperties, outcome); });
     } catch (const app::ConError_t& e) {
         abandon(conduitHandle);
         app::LogFailure(e.source(), e.line(), e.message());
-        return e.code();
+        return outcome.failed(e.code(), e.source(), e.line(), e.message());
     } catch (const glo::Exception_t& e) {
         abandon(conduitHandle);
         app::LogFailure(e.source(), e.line(), e.message());
-        return -1;
+        return outcome.failed(-1, e.source(), e.line(), e.message());
     } catch (...) {
         abandon(conduitHandle);
         app::LogFailure(kSource, 123, "");
-        return -1;
+        return outcome.failed(-1, kSource, 123, "");
     }
     const int32_t result = plm::syncManager().unregisterConduit(conduitHandle);
     log.logEntry(glo::ConduitName, result == 0 ? app::kLogFinish : app::kLogAbort, 0);
-    return result;
+    return outcome.ended(end, result);
 }
 
 PATHLET_EXPORT int32_t GetConduitName(char* buffer, uint16_t length) {

@@ -2,6 +2,7 @@
 
 #include "app/ConfigDialog.h"
 #include "app/MessageBox.h"
+#include "app/OutcomeRecorder.h"
 #include "app/Settings.h"
 #include "glo/GLO_CodePage.h"
 #include "win/WIN_Exception.h"
@@ -17,6 +18,7 @@ HostContext_t::HostContext_t(const HostServices_t& services) {
     m_previous.clock = glo::Time_t::setClock(services.clock);
     m_previous.deleteMetaFile = gdi::setDeleteMetaFile(services.deleteMetaFile);
     m_previous.ansiCodePage = win::setAnsiCodePage(services.ansiCodePage);
+    m_previous.outcome = setOutcomeListener(services.outcome);
     m_resources = glo::exchangeResourceModuleState({services.resourceLoader, nullptr});
     m_codePage = glo::CodePage_t::current().number();
     m_paths = exchangePathCache({});
@@ -28,6 +30,7 @@ HostContext_t::~HostContext_t() {
     exchangePathCache(std::move(m_paths));
     glo::CodePage_t::setCurrent(m_codePage);
     glo::exchangeResourceModuleState(m_resources);
+    setOutcomeListener(m_previous.outcome);
     win::setAnsiCodePage(m_previous.ansiCodePage);
     gdi::setDeleteMetaFile(m_previous.deleteMetaFile);
     glo::Time_t::setClock(m_previous.clock);

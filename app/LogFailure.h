@@ -1,13 +1,11 @@
 #ifndef APP_LOGFAILURE_H
 #define APP_LOGFAILURE_H
 
+#include "app/HostInterface.h"
+
 #include <string>
 
 namespace app {
-
-// HotSync log activity codes.
-// -1 is the platform's plain text entry.
-enum LogActivity : int { kLogText = -1, kLogStart = 19, kLogFinish = 20, kLogAbort = 21, kLogFailure = 22 };
 
 // The failure line: upper-cased file name and extension of `source`, "-", line, "-", version; a
 // beta stamp in builds not labelled for release; then "\n" and the message, if any.

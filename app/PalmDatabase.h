@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace app {
 
@@ -30,7 +31,10 @@ public:
     // tracks completed so far are the result. Decoding also stops, with a text line in the HotSync
     // log, once the points would exceed what the records read could hold (kLeastPointBytes).
     // @exception ConError_t (line 111) when the record count fails; whatever decodeTrackLog raises.
-    DecodedTracks_t readTracks();
+    // When an exception leaves, `failedAt` (if given) receives where it arose.
+    DecodedTracks_t readTracks(FailurePlace_t* failedAt = nullptr);
+    // The first record of the log each track of the last readTracks came from, in its order.
+    const std::vector<uint32_t>& logRecords() const { return m_logRecords; }
 
 private:
     uint8_t m_handle = 0;
@@ -38,11 +42,13 @@ private:
     uint64_t m_bytesRead = 0;
     plm::RecordBlock_t m_block{};
     std::unique_ptr<char[]> m_buffer;
+    std::vector<uint32_t> m_logRecords;
 };
 
 // Reads the handheld's tracks into the database, making duplicate names unique, and ends the
 // database's transaction. A track that still cannot be inserted is reported in a message box.
-void importTracks(nav::Database_t& database);
+// When an exception leaves, `failedAt` (if given) receives where in the handheld it arose.
+void importTracks(nav::Database_t& database, FailurePlace_t* failedAt = nullptr);
 
 } // namespace app
 

@@ -20,10 +20,20 @@ std::string nameOf(const HandheldRecord_t& record, uint64_t offset) {
     return name;
 }
 
+// Names the value about to be checked, so that a failure can say which one it refused.
+void checking(HandheldPlace_t& at, RefusedField_t field, int64_t raw) {
+    at.field = field;
+    at.raw = raw;
+}
+
 // The point entry at `offset` of `record` (whose latitude is there), if the record holds it whole.
-bool decodePoint(const HandheldRecord_t& record, uint64_t offset, uint8_t flags, nav::TrackPoint_t& point) {
+// `at` names each value while it is checked and is left naming the last one.
+bool decodePoint(const HandheldRecord_t& record, uint64_t offset, uint8_t flags, nav::TrackPoint_t& point,
+                 HandheldPlace_t& at) {
     geo::Position_t position;
-    position.setLatitude(bin::loadI32(record.bytes + offset)); // raises beyond the poles
+    const int32_t latitude = bin::loadI32(record.bytes + offset);
+    checking(at, RefusedField_t::Latitude, latitude);
+    position.setLatitude(latitude); // raises beyond the poles
     if (offset + 8 > record.size)
         return false;
     position.setLongitude(bin::loadI32(record.bytes + offset + 4));
@@ -37,6 +47,7 @@ bool decodePoint(const HandheldRecord_t& record, uint64_t offset, uint8_t flags,
         cursor += 4;
         if (flag == kPointHasTime) {
             if (const uint32_t seconds = bin::loadU32(field); !isAbsentTime(seconds)) {
+                checking(at, RefusedField_t::Time, seconds);
                 glo::Time_t time = glo::Time_t::trackTimeEpoch();
                 time.addSeconds(static_cast<double>(seconds));
                 point.time = time;
@@ -51,10 +62,10 @@ bool decodePoint(const HandheldRecord_t& record, uint64_t offset, uint8_t flags,
     return true;
 }
 
-} // namespace
-
-DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& first, uint32_t index,
-                            uint64_t pointsBefore) {
+// The decoder proper; `at` follows it (log, record, point, value being checked) so that
+// decodeTrackLog can hand the place out when an exception leaves.
+DecodedLog_t decodeLog(RecordSource_t& source, const HandheldRecord_t& first, uint32_t index,
+                       uint64_t pointsBefore, HandheldPlace_t& at) {
     DecodedLog_t log;
     if (first.size < TrackRecordHeader_t::kSize) {
         log.end = LogEnd_t::NoHeader;
@@ -67,10 +78,13 @@ DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& firs
         return log;
     }
     const nav::TrackId_t id{nav::Name_t(name)};
+    at.trackLog = id.str();
     const auto code = id.str() == kActiveLog ? iog::Color108_t::ActiveLog
                                              : static_cast<iog::Color108_t::Color_t>(header.colorCode);
     nav::Track_t track;
+    checking(at, RefusedField_t::ColourCode, code);
     track.setColor(iog::toNavColor(code));
+    at.field = RefusedField_t::None;
     const auto completeSegment = [&] {
         if (track.summary().pointCount == 0)
             return;
@@ -89,6 +103,7 @@ DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& firs
     uint64_t offset = header.firstPointOffset;
     log.end = LogEnd_t::Complete;
     for (uint32_t j = 0; j < header.pointCount; ++j) {
+        at.point = j;
         if (j == boundary) {
             ++index;
             boundary += header.pointsPerRecord;
@@ -99,6 +114,7 @@ DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& firs
             }
             // A continuation record starts with point data, not a header: a zero first word is
             // just a latitude whose low half is zero.
+            at.record = index;
             record = source.readRecord(static_cast<uint16_t>(index));
         }
         if (offset + 4 > record.size) {
@@ -112,7 +128,9 @@ DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& firs
             break;
         }
         nav::TrackPoint_t point;
-        if (!decodePoint(record, offset, header.pointFlags, point)) {
+        const bool whole = decodePoint(record, offset, header.pointFlags, point, at);
+        at.field = RefusedField_t::None; // every value was taken
+        if (!whole) {
             log.end = LogEnd_t::CutShort;
             break;
         }
@@ -120,9 +138,33 @@ DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& firs
         ++log.points;
         offset += header.pointStride;
     }
+    at.point.reset();
     completeSegment();
     log.nextRecord = index + 1;
     return log;
+}
+
+} // namespace
+
+DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& first, uint32_t index,
+                            uint64_t pointsBefore, FailurePlace_t* failedAt) {
+    // The place lives in this frame and is handed out only when an exception passes: catching it
+    // here and rethrowing the same object leaves the failure, its handlers and its log entries as
+    // they were, and costs nothing per point. A cursor that the entry point read instead would
+    // outlive the decoder and have to stay right for every other caller of it too.
+    HandheldPlace_t at;
+    at.logRecord = index;
+    at.record = index;
+    try {
+        return decodeLog(source, first, index, pointsBefore, at);
+    } catch (...) {
+        if (failedAt) {
+            if (at.field == RefusedField_t::Latitude)
+                at.degrees = static_cast<double>(at.raw) * 180.0 / 2147483648.0;
+            *failedAt = std::move(at);
+        }
+        throw;
+    }
 }
 
 } // namespace app

@@ -1,16 +1,22 @@
 #ifndef APP_TRACKLOGDECODER_H
 #define APP_TRACKLOGDECODER_H
 
+#include "app/HostInterface.h"
 #include "nav/NAV_Identifiers.h"
 #include "nav/NAV_Track.h"
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
 namespace app {
 
 using DecodedTracks_t = std::vector<std::pair<nav::TrackId_t, nav::Track_t>>;
+
+// Where reading the handheld was when an exception left it, and the value refused there; the
+// reader fills it on the way out (HostInterface.h says what each field holds).
+using FailurePlace_t = std::optional<HandheldPlace_t>;
 
 // One handheld record as read: its bytes stay valid until the next record is read.
 struct HandheldRecord_t {
@@ -56,9 +62,10 @@ struct DecodedLog_t {
 // into the next records of the source as the header's points-per-record says.
 // @exception glo::OutOfRange_t for a latitude beyond the poles, a colour code without a database
 // colour, or a time past 2038; ConError_t when a continuation record cannot be read.
-// `pointsBefore` counts the points of the logs before this one, for the bound above.
+// `pointsBefore` counts the points of the logs before this one, for the bound above. When an
+// exception leaves, `failedAt` (if given) receives the log, record and point, and the value refused.
 DecodedLog_t decodeTrackLog(RecordSource_t& source, const HandheldRecord_t& first, uint32_t index,
-                            uint64_t pointsBefore = 0);
+                            uint64_t pointsBefore = 0, FailurePlace_t* failedAt = nullptr);
 
 } // namespace app
 

@@ -2,29 +2,15 @@
 #define DLP_DLP_NETSYNC_H
 
 #include "dlp/DLP_Socket.h"
+#include "dlp/DLP_Transport.h"
 
 #include <cstdint>
 #include <string>
 
 namespace dlp {
 
-// One packet of the link: a transaction id and its payload.
-struct Frame_t {
-    uint8_t transaction = 0;
-    std::string payload;
-};
-
-// What carries packets between desktop and handheld. Net Sync over TCP is one; the serial
-// stacks would be others.
-class Transport_t {
-public:
-    virtual ~Transport_t() = default;
-    // @exception LinkError_t when the packet cannot be sent.
-    virtual void send(const Frame_t& frame) = 0;
-    // @exception LinkError_t when nothing whole arrives within the transport's time,
-    // ProtocolError_t for a packet that breaks the framing.
-    virtual Frame_t receive() = 0;
-};
+// The TCP port handhelds set to network HotSync connect to.
+constexpr uint16_t kNetSyncPort = 14238;
 
 // The largest payload a Net Sync frame may carry here: a whole 64 KB record with its answer's
 // headers fits; anything longer is a broken or hostile peer.

@@ -14,9 +14,9 @@ void encodeArguments(Writer_t& out, const std::vector<Argument_t>& arguments) {
     for (const Argument_t& argument : arguments) {
         const std::size_t size = argument.data.size();
         if (size <= 0xFF)
-            out.u8(argument.id).u8(static_cast<uint32_t>(size));
+            out.u8(argument.id).u8(static_cast<uint8_t>(size));
         else if (size <= 0xFFFF)
-            out.u8(argument.id | kSmallForm).u8(0).u16(static_cast<uint32_t>(size));
+            out.u8(argument.id | kSmallForm).u8(0).u16(static_cast<uint16_t>(size));
         else
             out.u8(argument.id | kLongForm).u8(0).u32(static_cast<uint32_t>(size));
         out.bytes(argument.data);
@@ -69,7 +69,7 @@ const Argument_t* Response_t::argument(uint8_t id) const {
 
 std::string encodeRequest(const Request_t& request) {
     Writer_t out;
-    out.u8(request.function).u8(static_cast<uint32_t>(request.arguments.size()));
+    out.u8(request.function).u8(static_cast<uint8_t>(request.arguments.size()));
     encodeArguments(out, request.arguments);
     return out.take();
 }
@@ -77,7 +77,7 @@ std::string encodeRequest(const Request_t& request) {
 std::string encodeResponse(const Response_t& response) {
     Writer_t out;
     const auto& arguments = response.error == kDlpOk ? response.arguments : std::vector<Argument_t>{};
-    out.u8(response.function | kAnswerBit).u8(static_cast<uint32_t>(arguments.size())).u16(response.error);
+    out.u8(response.function | kAnswerBit).u8(static_cast<uint8_t>(arguments.size())).u16(response.error);
     encodeArguments(out, arguments);
     return out.take();
 }

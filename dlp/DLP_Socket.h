@@ -1,17 +1,14 @@
 #ifndef DLP_DLP_SOCKET_H
 #define DLP_DLP_SOCKET_H
 
+#include "dlp/DLP_Errors.h"
+
 #include <chrono>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 
 namespace dlp {
-
-// The link failed: closed, reset, silent past its time, or not there at all.
-struct LinkError_t : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 using Timeout_t = std::chrono::milliseconds;
 

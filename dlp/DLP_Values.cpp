@@ -17,8 +17,8 @@ Date_t takeDate(Reader_t& in) {
 namespace {
 
 // A text sent with its zero: the length counts the zero, 0 means none.
-uint32_t lengthWithZero(const std::string& text) {
-    return text.empty() ? 0 : static_cast<uint32_t>(text.size() + 1);
+uint8_t lengthWithZero(const std::string& text) {
+    return text.empty() ? 0 : static_cast<uint8_t>(text.size() + 1);
 }
 
 } // namespace
@@ -28,7 +28,7 @@ std::string encodeUserInfo(const UserInfo_t& info) {
     out.u32(info.userId).u32(info.viewerId).u32(info.lastSyncPc);
     putDate(out, info.successfulSync);
     putDate(out, info.lastSync);
-    out.u8(lengthWithZero(info.name)).u8(static_cast<uint32_t>(info.password.size()));
+    out.u8(lengthWithZero(info.name)).u8(static_cast<uint8_t>(info.password.size()));
     if (!info.name.empty())
         out.text(info.name);
     out.bytes(info.password);
@@ -52,7 +52,7 @@ UserInfo_t decodeUserInfo(const std::string& bytes) {
 
 std::string encodeSysInfo(const SysInfo_t& info) {
     Writer_t out;
-    out.u32(info.romVersion).u32(info.locale).u8(0).u8(static_cast<uint32_t>(info.productId.size()));
+    out.u32(info.romVersion).u32(info.locale).u8(0).u8(static_cast<uint8_t>(info.productId.size()));
     out.bytes(info.productId);
     return out.take();
 }
@@ -92,11 +92,11 @@ constexpr std::size_t kDbInfoFixed = 44; // size byte to index, before the name
 
 std::string encodeDbList(const DbList_t& list) {
     Writer_t out;
-    out.u16(list.lastIndex).u8(list.more ? 0x80 : 0).u8(static_cast<uint32_t>(list.databases.size()));
+    out.u16(list.lastIndex).u8(list.more ? 0x80 : 0).u8(static_cast<uint8_t>(list.databases.size()));
     for (const DbInfo_t& db : list.databases) {
         std::size_t size = kDbInfoFixed + db.name.size() + 1;
         size += size % 2;
-        out.u8(static_cast<uint32_t>(size)).u8(db.miscFlags).u16(db.attributes);
+        out.u8(static_cast<uint8_t>(size)).u8(db.miscFlags).u16(db.attributes);
         std::string type = db.type, creator = db.creator;
         type.resize(4, '\0');
         creator.resize(4, '\0');

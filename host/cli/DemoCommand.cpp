@@ -4,11 +4,11 @@
 #include "host/hotsync/HotSync.h"
 #include "host/platform/HotSyncRoot.h"
 
-#include "PdbWriter.h"
-#include "TrackLog.h"
 #include "glo/GLO_Identity.h"
 #include "plm/desktop/PLM_PdbHandheld.h"
 #include "rec/REC_DatabaseReader.h"
+#include "synth/SYN_PdbFile.h"
+#include "synth/SYN_TrackLog.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -24,12 +24,12 @@ namespace {
 // The sample handheld: realistic walks, an active log, a log recorded in three segments, and two
 // logs of one name.
 std::vector<std::string> sampleRecords() {
-    std::vector<pdbgen::TrackLog> logs = pdbgen::syntheticLogs(3, 720, 100, 2004, 0.04);
+    std::vector<synth::TrackLog_t> logs = synth::syntheticLogs(3, 720, 100, 2004, 0.04);
     logs[0].name = "Morning walk";
     logs[1].name = "Ridge traverse";
     logs[2].name = "Lake loop";
 
-    std::vector<pdbgen::TrackLog> more = pdbgen::syntheticLogs(3, 240, 60, 17, 0.04);
+    std::vector<synth::TrackLog_t> more = synth::syntheticLogs(3, 240, 60, 17, 0.04);
     more[0].name = "ACTIVE LOG";
     more[1].name = "Lake loop";
     more[1].colorCode = 9;
@@ -41,8 +41,8 @@ std::vector<std::string> sampleRecords() {
     logs.insert(logs.end(), more.begin(), more.end());
 
     std::vector<std::string> records;
-    for (const pdbgen::TrackLog& log : logs)
-        for (std::string& record : pdbgen::encodeTrackLog(log))
+    for (const synth::TrackLog_t& log : logs)
+        for (std::string& record : synth::encodeTrackLog(log))
             records.push_back(std::move(record));
     return records;
 }
@@ -96,8 +96,8 @@ int runDemo(const std::optional<std::string>& requestedRoot) {
     std::ofstream(fs::path(rootPath) / kDemoMark) << "A root made by 'pathlet demo'.\n";
     fs::create_directories(rootPath + "/handheld");
     const std::string handheld = rootPath + "/handheld/TrackDB.pdb";
-    pdbgen::writeFile(handheld,
-                      pdbgen::buildPdb(glo::TrackDatabaseName, "Trck", glo::CreatorCode, sampleRecords()));
+    synth::writeFile(handheld,
+                     synth::buildPdb(glo::TrackDatabaseName, "Trck", glo::CreatorCode, sampleRecords()));
     std::cout << "Sample handheld: " << handheld << "\n";
 
     const User user = HotSyncRoot(rootPath).addUser("Demo User", std::nullopt, std::nullopt);

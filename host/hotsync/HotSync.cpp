@@ -10,7 +10,6 @@
 #include "glo/GLO_CodePage.h"
 #include "glo/GLO_Exception.h"
 #include "glo/GLO_Identity.h"
-#include "rec/REC_DatabaseReader.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -121,10 +120,10 @@ HotSyncResult performHotSync(const HotSyncOptions& options, plm::SyncManager_t& 
             : kDefaultCodePage;
     facts.codePage = codePage;
     DesktopLog log(options.root + "/HotSync.log", options.logFormat, codePage);
-    facts.log = &log;
     app::HostServices_t services;
     services.platform = {&log, &handheld, &root, &root};
     services.messageBox = &toStandardError;
+    services.outcome = &facts.outcome;
     auto context = startUp(codePage, services);
 
     facts.actionConfigured = !options.syncType && facts.user;
@@ -137,15 +136,15 @@ HotSyncResult performHotSync(const HotSyncOptions& options, plm::SyncManager_t& 
     std::memcpy(properties.data() + kUserNameOffset, options.user.c_str(), options.user.size() + 1);
 
     log.begin(options.user);
-    facts.result = OpenConduit(&progress, properties.data());
+    const int32_t conduitResult = OpenConduit(&progress, properties.data());
     facts.handheldProblem = handheldProblem();
-    log.finish(facts.result);
+    log.finish(conduitResult);
     context.reset();
 
     HotSyncResult result;
     result.codePage = codePage;
     result.syncType = facts.syncType;
-    if (facts.result != 0) {
+    if (conduitResult != 0) {
         result.words = failureWords(facts);
         return result;
     }
@@ -158,12 +157,9 @@ HotSyncResult performHotSync(const HotSyncOptions& options, plm::SyncManager_t& 
         return result;
     }
     root.rememberCodePage(*facts.user, codePage);
-    result.file = root.conduitFileName(*facts.user);
-    if (!result.file)
-        throw UsageError("the conduit recorded no desktop file for " + options.user);
-    const rec::TrackCount_t count = rec::countTracksInFile(*result.file);
-    result.tracks = count.tracks;
-    result.points = count.points;
+    result.file = facts.outcome.desktopFile;
+    result.tracks = facts.outcome.tracks;
+    result.points = facts.outcome.points;
     result.words = *result.file + " written: " + countWords(result.tracks, result.points);
     if (!options.exportFormat.empty()) {
         const std::string exported = fs::path(*result.file).replace_extension(options.exportFormat).string();

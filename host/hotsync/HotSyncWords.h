@@ -1,7 +1,7 @@
 #ifndef HOST_HOTSYNC_HOTSYNCWORDS_H
 #define HOST_HOTSYNC_HOTSYNCWORDS_H
 
-#include "host/platform/DesktopLog.h"
+#include "app/HostInterface.h"
 #include "host/platform/HotSyncRoot.h"
 
 #include <cstdint>
@@ -12,7 +12,7 @@ namespace host {
 
 // What the host knows after a HotSync, to say what happened in words.
 struct HotSyncFacts {
-    int32_t result = 0;
+    app::HotSyncOutcome_t outcome; // what the conduit said it did
     int32_t syncType = 0;
     bool actionConfigured = false; // the action came from the user's configuration
     std::string userName;
@@ -20,20 +20,15 @@ struct HotSyncFacts {
     std::optional<User> user;
     std::optional<std::string> userProblem; // why users.ini refuses the user
     std::string handheldProblem;            // why the handheld's database could not be read
-    const DesktopLog* log = nullptr;
     const HotSyncRoot* root = nullptr;
 };
 
-// The source file and line of the conduit's failure line ("CONDUIT.CPP", 123), if one was logged.
-struct FailurePlace {
-    std::string source;
-    int line = 0;
-    std::string message;
-};
-std::optional<FailurePlace> failurePlace(const DesktopLog& log);
-
-// One sentence for a failed HotSync: the reason in words, whatever the conduit's line.
+// One sentence for a failed HotSync: the reason in words, from what the conduit said of it.
 std::string failureWords(const HotSyncFacts& facts);
+
+// Where in TrackDB the handheld's data was refused and why, for example "track log 'Lake loop',
+// record 4, point 118: latitude 95.2 is outside -90..90"; nothing when the place names no value.
+std::optional<std::string> refusedValueWords(const app::HandheldPlace_t& place, uint32_t codePage);
 
 // Why the conduit's directory cannot take the file, found by trying: a missing directory, a file
 // where it should be, no permission, a read-only or full disk.

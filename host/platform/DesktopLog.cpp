@@ -1,5 +1,7 @@
 #include "host/platform/DesktopLog.h"
 
+#include "app/HostInterface.h"
+
 #include "host/text/JsonWriter.h"
 #include "host/text/Utf8Text.h"
 
@@ -27,15 +29,15 @@ std::string indented(const std::string& text) {
 
 const char* activityName(int32_t activity) {
     switch (activity) {
-    case -1:
+    case app::kLogText:
         return "text";
-    case 19:
+    case app::kLogStart:
         return "start";
-    case 20:
+    case app::kLogFinish:
         return "finish";
-    case 21:
+    case app::kLogAbort:
         return "abort";
-    case 22:
+    case app::kLogFailure:
         return "failure";
     default:
         return "entry";

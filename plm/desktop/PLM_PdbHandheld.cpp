@@ -1,9 +1,9 @@
 #include "plm/desktop/PLM_PdbHandheld.h"
 
 #include "plm/PLM_SyncErrors.h"
+#include "plm/desktop/PLM_PdbFile.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -12,10 +12,6 @@ namespace plm {
 namespace {
 
 namespace fs = std::filesystem;
-
-uint32_t bigEndian32(const unsigned char* p) {
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
-}
 
 bool isDatabaseFile(const fs::path& path) {
     std::string extension = path.extension().string();
@@ -28,13 +24,18 @@ bool printable(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
 }
 
-// The name in a file's header, or empty when the file has no whole header.
+// Up to `count` more bytes of the file: fewer where it ends.
+std::string readUpTo(std::ifstream& in, uint64_t count) {
+    std::string bytes(static_cast<std::size_t>(count), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
+}
+
+// The name in a file's header, or empty when the file has no whole name.
 std::string headerName(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    char header[pdb::kNameSize] = {};
-    if (!in.read(header, sizeof header))
-        return {};
-    return std::string(header, strnlen(header, sizeof header));
+    return pdb::readName(readUpTo(in, pdb::kNameSize));
 }
 
 // Records run from their offset to the next record's offset, the last to the end of the file.
@@ -74,7 +75,8 @@ private:
     std::string& m_problem; // the handheld's, which outlives its open databases
 };
 
-// Checks the header and the record list; returns the record bounds, or a code and why.
+// Checks the header and the record list; returns the record bounds, or a code and why. Only the
+// header and the list are read: records stay on disk until they are asked for.
 int32_t readBounds(const fs::path& path, std::vector<uint64_t>& bounds, std::string& why) {
     std::error_code error;
     const uint64_t fileSize = fs::file_size(path, error);
@@ -83,38 +85,16 @@ int32_t readBounds(const fs::path& path, std::vector<uint64_t>& bounds, std::str
         return kSyncIoError;
     }
     std::ifstream in(path, std::ios::binary);
-    unsigned char header[pdb::kHeaderSize];
-    if (fileSize < pdb::kHeaderSize || !in.read(reinterpret_cast<char*>(header), sizeof header)) {
-        why = "its " + std::to_string(fileSize) + " bytes are shorter than a database header (" +
-              std::to_string(pdb::kHeaderSize) + ")";
+    try {
+        std::string start = readUpTo(in, pdb::kHeaderSize);
+        const uint64_t listEnd = pdb::listEnd(pdb::readHeader(start, fileSize));
+        if (listEnd <= fileSize)
+            start += readUpTo(in, listEnd - pdb::kHeaderSize);
+        bounds = pdb::readLayout(start, fileSize).bounds;
+    } catch (const pdb::Damaged_t& e) {
+        why = e.what();
         return kSyncBadDatabase;
     }
-    const uint64_t count =
-        (uint64_t{header[pdb::kRecordCountOffset]} << 8) | header[pdb::kRecordCountOffset + 1];
-    const uint64_t listEnd = pdb::kHeaderSize + count * pdb::kRecordEntrySize;
-    std::vector<unsigned char> list(static_cast<std::size_t>(count * pdb::kRecordEntrySize));
-    if (listEnd > fileSize || (count && !in.read(reinterpret_cast<char*>(list.data()),
-                                                 static_cast<std::streamsize>(list.size())))) {
-        why = "its list of " + std::to_string(count) + " records runs past the end of the file";
-        return kSyncBadDatabase;
-    }
-    bounds.clear();
-    uint64_t previous = listEnd;
-    for (uint64_t i = 0; i < count; ++i) {
-        const uint64_t offset = bigEndian32(&list[static_cast<std::size_t>(i * pdb::kRecordEntrySize)]);
-        if (offset > fileSize) {
-            why = "record " + std::to_string(i) + " starts past the end of the file";
-            return kSyncBadDatabase;
-        }
-        if (offset < previous) {
-            why = "record " + std::to_string(i) +
-                  (i ? " starts before the record before it" : " starts inside the record list");
-            return kSyncBadDatabase;
-        }
-        bounds.push_back(offset);
-        previous = offset;
-    }
-    bounds.push_back(fileSize);
     return kSyncOk;
 }
 

@@ -35,14 +35,6 @@ private:
     std::vector<std::string> m_warnings;
 };
 
-// The layout facts of a Palm database file, shared with the generator of test handhelds.
-namespace pdb {
-constexpr std::size_t kHeaderSize = 78;
-constexpr std::size_t kNameSize = 32;
-constexpr std::size_t kRecordCountOffset = 76;
-constexpr std::size_t kRecordEntrySize = 8;
-} // namespace pdb
-
 } // namespace plm
 
 #endif

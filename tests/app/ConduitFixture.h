@@ -5,7 +5,7 @@
 #include "plm/memory/PLM_MemoryHandheld.h"
 #include "plm/memory/PLM_MemoryServices.h"
 
-#include "TrackLog.h"
+#include "synth/SYN_TrackLog.h"
 
 #include <gtest/gtest.h>
 
@@ -30,18 +30,18 @@ protected:
     void setTrackDb(std::vector<std::string> records) { handheld.addDatabase("TrackDB", std::move(records)); }
 
     // The records of several logs, one after the other.
-    static std::vector<std::string> recordsOf(const std::vector<pdbgen::TrackLog>& logs) {
+    static std::vector<std::string> recordsOf(const std::vector<synth::TrackLog_t>& logs) {
         std::vector<std::string> records;
-        for (const pdbgen::TrackLog& log : logs)
-            for (std::string& record : pdbgen::encodeTrackLog(log))
+        for (const synth::TrackLog_t& log : logs)
+            for (std::string& record : synth::encodeTrackLog(log))
                 records.push_back(std::move(record));
         return records;
     }
 
     // A log of `count` timed points at latitudes 1000, 1002, ... (no segment bits).
-    static pdbgen::TrackLog simpleLog(const std::string& name, int count, uint16_t perRecord = 100,
-                                      uint8_t color = 0) {
-        pdbgen::TrackLog log;
+    static synth::TrackLog_t simpleLog(const std::string& name, int count, uint16_t perRecord = 100,
+                                       uint8_t color = 0) {
+        synth::TrackLog_t log;
         log.name = name;
         log.colorCode = color;
         log.pointsPerRecord = perRecord;

@@ -117,9 +117,9 @@ TEST_F(Conduit, AnExistingFileIsReplacedWhole) {
 
 TEST_F(Conduit, AFailedImportLeavesTheOldFileWhole) {
     std::ofstream(fileOf("alice")) << "old";
-    pdbgen::TrackLog polar = simpleLog("Polar", 1);
+    synth::TrackLog_t polar = simpleLog("Polar", 1);
     polar.points[0].latitude = 1073741825;
-    setTrackDb(pdbgen::encodeTrackLog(polar));
+    setTrackDb(synth::encodeTrackLog(polar));
     EXPECT_EQ(sync("Alice"), -1);
     EXPECT_EQ(log.entries, failure("GEO_POSITION.CPP-130-2.3"));
     EXPECT_EQ(contents(fileOf("alice")), "old");
@@ -328,10 +328,10 @@ TEST_F(Conduit, AHandheldClaimingMorePointsThanItsBytesHoldIsCutAtTheBound) {
     std::vector<std::string> records;
     uint64_t bytes = 0;
     for (int i = 0; i < 400; ++i) {
-        pdbgen::TrackLog log = simpleLog(("L" + std::to_string(i)).c_str(), 1);
+        synth::TrackLog_t log = simpleLog(("L" + std::to_string(i)).c_str(), 1);
         log.pointStride = 0;
         log.pointCount = 65535;
-        for (std::string& record : pdbgen::encodeTrackLog(log)) {
+        for (std::string& record : synth::encodeTrackLog(log)) {
             bytes += record.size();
             records.push_back(std::move(record));
         }

@@ -74,7 +74,7 @@ TEST_F(PalmDatabase, ALogSpansItsRecordsAndTheNextLogFollows) {
 }
 
 TEST_F(PalmDatabase, ZeroPointsPerRecordReadsTheNextRecordFromItsStart) {
-    const std::vector<std::string> records = pdbgen::encodeTrackLog(simpleLog("Zero", 3, 0));
+    const std::vector<std::string> records = synth::encodeTrackLog(simpleLog("Zero", 3, 0));
     ASSERT_EQ(records.size(), 2u);
     setTrackDb(records);
     const app::DecodedTracks_t tracks = decode();
@@ -85,33 +85,33 @@ TEST_F(PalmDatabase, ZeroPointsPerRecordReadsTheNextRecordFromItsStart) {
 TEST_F(PalmDatabase, HeaderLengthDecidesWhichHeaderBytesCount) {
     // headerLength 34: the name offset is read, the first point offset reads as 0, so point 0
     // lies over the header itself (its latitude is the header's first word, 34 + 65536 * count).
-    pdbgen::TrackLog log = simpleLog("Short", 1);
+    synth::TrackLog_t log = simpleLog("Short", 1);
     log.headerLength = 34;
     log.pointFlags = 0;
-    setTrackDb(pdbgen::encodeTrackLog(log));
+    setTrackDb(synth::encodeTrackLog(log));
     app::DecodedTracks_t tracks = decode();
     ASSERT_EQ(tracks.size(), 1u);
     EXPECT_EQ(latitudes(tracks[0].second), (std::vector<int32_t>{34 + 65536 * 1}));
 
     // 0x2600 copies exactly 38 bytes.
-    pdbgen::TrackLog swapped = simpleLog("Swapped", 2);
+    synth::TrackLog_t swapped = simpleLog("Swapped", 2);
     swapped.headerLength = 0x2600;
-    setTrackDb(pdbgen::encodeTrackLog(swapped));
+    setTrackDb(synth::encodeTrackLog(swapped));
     EXPECT_EQ(names(decode()), (std::vector<std::string>{"Swapped:2"}));
 }
 
 TEST_F(PalmDatabase, SegmentsSplitALogIntoTracksOfOneName) {
-    pdbgen::TrackLog log = simpleLog("Seg", 10, 4, 5);
+    synth::TrackLog_t log = simpleLog("Seg", 10, 4, 5);
     for (int at : {0, 3, 7})
         log.points[static_cast<std::size_t>(at)].latitude |= 1;
-    setTrackDb(pdbgen::encodeTrackLog(log));
+    setTrackDb(synth::encodeTrackLog(log));
     const app::DecodedTracks_t tracks = decode();
     EXPECT_EQ(names(tracks), (std::vector<std::string>{"Seg:3", "Seg:4", "Seg:3"}));
     for (const auto& [id, track] : tracks)
         EXPECT_EQ(track.color(), nav::Color6);
     EXPECT_EQ(latitudes(tracks[1].second), (std::vector<int32_t>{1007, 1008, 1010, 1012}));
 
-    setTrackDb(pdbgen::encodeTrackLog(log));
+    setTrackDb(synth::encodeTrackLog(log));
     EXPECT_EQ(imported(), (std::vector<std::string>{"Seg:3", "Seg 001:4", "Seg 002:3"}));
 }
 
@@ -124,7 +124,7 @@ TEST_F(PalmDatabase, TwoActiveLogsTakeTheDefaultColour) {
     setTrackDb(recordsOf({simpleLog("ACTIVE LOG", 2, 100, 7), simpleLog("ACTIVE LOG  ", 3, 100, 200)}));
     EXPECT_EQ(imported(), (std::vector<std::string>{"ACTIVE LOG:2", "ACTIVE LOG 001:3"}));
     // Only the exact name counts.
-    setTrackDb(pdbgen::encodeTrackLog(simpleLog("active log", 1, 100, 200)));
+    setTrackDb(synth::encodeTrackLog(simpleLog("active log", 1, 100, 200)));
     EXPECT_RAISES(decode(), glo::OutOfRange_t, "IOG_Color108.cpp", 62);
 }
 
@@ -159,27 +159,27 @@ TEST_F(PalmDatabase, AnEmptyNameStopsSilently) {
 }
 
 TEST_F(PalmDatabase, APointCutInTheMiddleEndsItsLogOnly) {
-    pdbgen::TrackLog cut = simpleLog("Cut", 6);
-    std::vector<std::string> records = pdbgen::encodeTrackLog(cut);
+    synth::TrackLog_t cut = simpleLog("Cut", 6);
+    std::vector<std::string> records = synth::encodeTrackLog(cut);
     const std::size_t firstPoint = 38 + 4;
     records[0].resize(firstPoint + 4 * 12 + 4); // point 4's latitude fits, its longitude does not
-    const std::vector<std::string> next = pdbgen::encodeTrackLog(simpleLog("Next", 1));
+    const std::vector<std::string> next = synth::encodeTrackLog(simpleLog("Next", 1));
     records.insert(records.end(), next.begin(), next.end());
     setTrackDb(records);
     EXPECT_EQ(names(decode()), (std::vector<std::string>{"Cut:4", "Next:1"}));
 }
 
 TEST_F(PalmDatabase, AMissingContinuationRecordEndsTheLog) {
-    std::vector<std::string> records = pdbgen::encodeTrackLog(simpleLog("Long", 5, 2));
+    std::vector<std::string> records = synth::encodeTrackLog(simpleLog("Long", 5, 2));
     records.pop_back();
     setTrackDb(records);
     EXPECT_EQ(names(decode()), (std::vector<std::string>{"Long:4"}));
 }
 
 TEST_F(PalmDatabase, AContinuationRecordStartingWithALowZeroLatitudeIsData) {
-    pdbgen::TrackLog log = simpleLog("Zeroes", 4, 2);
+    synth::TrackLog_t log = simpleLog("Zeroes", 4, 2);
     log.points[2].latitude = 0x10000; // low 16 bits zero
-    setTrackDb(pdbgen::encodeTrackLog(log));
+    setTrackDb(synth::encodeTrackLog(log));
     EXPECT_EQ(names(decode()), (std::vector<std::string>{"Zeroes:4"}));
 }
 
@@ -189,13 +189,13 @@ TEST_F(PalmDatabase, ZeroPointsYieldNoTrackAndDecodingGoesOn) {
 }
 
 TEST_F(PalmDatabase, PointTimesAndLatitudesAtTheirLimits) {
-    pdbgen::TrackLog log = simpleLog("Limits", 5);
+    synth::TrackLog_t log = simpleLog("Limits", 5);
     const uint32_t times[] = {0x7FFFFFFF, 0, 0xFFFFFFFF, 1516418047, 0xFFFFFFFE};
     for (std::size_t i = 0; i < 5; ++i)
         log.points[i].time = times[i];
     log.points[0].latitude = 1073741824;
     log.points[1].latitude = -1073741824;
-    setTrackDb(pdbgen::encodeTrackLog(log));
+    setTrackDb(synth::encodeTrackLog(log));
     const app::DecodedTracks_t tracks = decode();
     ASSERT_EQ(tracks.size(), 1u);
     std::vector<nav::TrackPoint_t> points;
@@ -206,30 +206,30 @@ TEST_F(PalmDatabase, PointTimesAndLatitudesAtTheirLimits) {
     EXPECT_EQ(points[3].time.get().seconds(), 2147483647);
     EXPECT_EQ(points[4].time.get().seconds(), 631065598);
 
-    pdbgen::TrackLog late = simpleLog("Late", 1);
+    synth::TrackLog_t late = simpleLog("Late", 1);
     late.points[0].time = 1516418048;
-    setTrackDb(pdbgen::encodeTrackLog(late));
+    setTrackDb(synth::encodeTrackLog(late));
     EXPECT_RAISES(decode(), glo::OutOfRange_t, "GLO_Time.cpp", 130);
 
-    pdbgen::TrackLog polar = simpleLog("Polar", 1);
+    synth::TrackLog_t polar = simpleLog("Polar", 1);
     polar.points[0].latitude = 1073741825;
-    setTrackDb(pdbgen::encodeTrackLog(polar));
+    setTrackDb(synth::encodeTrackLog(polar));
     EXPECT_RAISES(decode(), glo::OutOfRange_t, "GEO_Position.cpp", 130);
 }
 
 TEST_F(PalmDatabase, ColourCodesOutsideThePaletteEndTheImport) {
     for (const uint8_t code : {uint8_t{16}, uint8_t{254}}) {
-        setTrackDb(pdbgen::encodeTrackLog(simpleLog("Odd", 1, 100, code)));
+        setTrackDb(synth::encodeTrackLog(simpleLog("Odd", 1, 100, code)));
         EXPECT_RAISES(decode(), glo::OutOfRange_t, "IOG_Color108.cpp", 62);
     }
 }
 
 TEST_F(PalmDatabase, AltitudeAndAuxiliaryValuesAreCarriedUnchanged) {
-    pdbgen::TrackLog log = simpleLog("All", 1);
+    synth::TrackLog_t log = simpleLog("All", 1);
     log.pointFlags = 0x07;
     log.points[0].altitude = 412.5f;
     log.points[0].auxiliary = -3.25f;
-    setTrackDb(pdbgen::encodeTrackLog(log));
+    setTrackDb(synth::encodeTrackLog(log));
     const app::DecodedTracks_t tracks = decode();
     const nav::TrackPoint_t& point = tracks[0].second.summary().firstPoint.get();
     EXPECT_EQ(point.position.altitude().get(), 412.5);
@@ -245,8 +245,8 @@ TEST_F(PalmDatabase, OffsetsThatWouldWrapAreCaught) {
     EXPECT_EQ(names(decode()), (std::vector<std::string>{"After:1"}));
 
     // A stride of 0xFFFF with 65535 points per record walks off the record after point 0.
-    pdbgen::TrackLog wide = simpleLog("Wide", 3);
-    records = pdbgen::encodeTrackLog(wide);
+    synth::TrackLog_t wide = simpleLog("Wide", 3);
+    records = synth::encodeTrackLog(wide);
     records[0][4] = records[0][5] = static_cast<char>(0xFF);
     records[0][6] = records[0][7] = static_cast<char>(0xFF);
     setTrackDb(records);
@@ -283,8 +283,8 @@ TEST_F(PalmDatabase, AnEmptyDatabaseStillEndsTheTransaction) {
 TEST_F(PalmDatabase, TheLargestHandheldEndsInsteadOfWrappingItsRecordIndex) {
     // Log A fills records 0..65533 with one point each; log B starts in the last record, 65534,
     // and needs a record 65535 that a 16-bit count cannot hold.
-    pdbgen::TrackLog a = simpleLog("A", 65534, 1);
-    pdbgen::TrackLog b = simpleLog("B", 2, 1);
+    synth::TrackLog_t a = simpleLog("A", 65534, 1);
+    synth::TrackLog_t b = simpleLog("B", 2, 1);
     std::vector<std::string> records = recordsOf({a, b});
     records.pop_back();
     ASSERT_EQ(records.size(), 65535u);

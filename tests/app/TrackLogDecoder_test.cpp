@@ -1,7 +1,7 @@
 // The track-log decoder on its own: records from a plain list, where each log ends and why.
 #include "app/TrackLogDecoder.h"
 
-#include "TrackLog.h"
+#include "synth/SYN_TrackLog.h"
 
 #include <gtest/gtest.h>
 
@@ -28,14 +28,14 @@ public:
     app::DecodedLog_t decodeAt(uint32_t index) {
         return app::decodeTrackLog(*this, readRecord(static_cast<uint16_t>(index)), index);
     }
-    void add(const pdbgen::TrackLog& log) {
-        for (std::string& record : pdbgen::encodeTrackLog(log))
+    void add(const synth::TrackLog_t& log) {
+        for (std::string& record : synth::encodeTrackLog(log))
             records.push_back(std::move(record));
     }
 };
 
-pdbgen::TrackLog walk(const char* name, int points, uint16_t perRecord) {
-    pdbgen::TrackLog log;
+synth::TrackLog_t walk(const char* name, int points, uint16_t perRecord) {
+    synth::TrackLog_t log;
     log.name = name;
     log.pointsPerRecord = perRecord;
     for (int i = 0; i < points; ++i)
@@ -63,7 +63,7 @@ TEST(TrackLogDecoder, ALogSpanningRecordsSaysWhereTheNextLogStarts) {
 
 TEST(TrackLogDecoder, SegmentsBecomeTracksOfOneName) {
     Records source;
-    pdbgen::TrackLog log = walk("Seg", 5, 100);
+    synth::TrackLog_t log = walk("Seg", 5, 100);
     log.points[2].latitude |= 1;
     log.points[4].latitude |= 1;
     source.add(log);
@@ -88,7 +88,7 @@ TEST(TrackLogDecoder, WhyALogEnded) {
     source.records = {std::string(37, '\x26')};
     EXPECT_EQ(source.decodeAt(0).end, app::LogEnd_t::NoHeader);
 
-    pdbgen::TrackLog unnamed = walk("", 1, 10);
+    synth::TrackLog_t unnamed = walk("", 1, 10);
     source.records.clear();
     source.add(unnamed);
     const app::DecodedLog_t noName = source.decodeAt(0);
@@ -100,7 +100,7 @@ TEST(TrackLogDecoder, WhyALogEnded) {
 // from a record of a few dozen bytes. The decoder stops where the bytes read could hold no more.
 TEST(TrackLogDecoderBound, StopsWhenThePointsExceedTheRecordBytesOverEight) {
     Records source;
-    pdbgen::TrackLog log = walk("Stuck", 1, 100);
+    synth::TrackLog_t log = walk("Stuck", 1, 100);
     log.pointStride = 0;
     log.pointCount = 65535;
     source.add(log);
@@ -117,7 +117,7 @@ TEST(TrackLogDecoderBound, StopsWhenThePointsExceedTheRecordBytesOverEight) {
 TEST(TrackLogDecoderBound, ADenseWellFormedLogIsNotCut) {
     // Position-only points (8 bytes each) filling records whole: the densest real layout.
     Records source;
-    pdbgen::TrackLog log = walk("Dense", 5000, 8000);
+    synth::TrackLog_t log = walk("Dense", 5000, 8000);
     log.pointFlags = 0;
     source.add(log);
     const app::DecodedLog_t decoded = source.decodeAt(0);

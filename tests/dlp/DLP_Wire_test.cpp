@@ -5,8 +5,11 @@
 #include "dlp/DLP_Desktop.h"
 #include "dlp/DLP_NetSync.h"
 #include "dlp/DLP_Packet.h"
+#include "plm/desktop/PLM_PdbFile.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include <memory>
 #include <sys/socket.h>
@@ -54,6 +57,62 @@ TEST(DlpPacket, BytesThatLieAboutTheirSizeAreRefused) {
                  dlp::ProtocolError_t);
     EXPECT_THROW(dlp::decodeUserInfo(std::string(29, '\0')), dlp::ProtocolError_t);
     EXPECT_THROW(dlp::decodeDbList(bytes({0, 0, 0, 1, 10})), dlp::ProtocolError_t); // a 10-byte info
+}
+
+TEST(DlpPacket, ACutShortValueNamesWhatWasBeingRead) {
+    try {
+        dlp::decodeUserInfo(std::string(29, '\0')); // the password's length is missing
+        FAIL();
+    } catch (const dlp::ProtocolError_t& e) {
+        EXPECT_STREQ(e.what(), "the user info is cut short: 1 more bytes wanted at byte 29 of 29");
+    }
+    try {
+        dlp::decodeRecord(bytes({0, 0, 0, 1, 0, 0, 0, 3, 0x40})); // no category
+        FAIL();
+    } catch (const dlp::ProtocolError_t& e) {
+        EXPECT_STREQ(e.what(), "a record is cut short: 1 more bytes wanted at byte 9 of 9");
+    }
+}
+
+TEST(SimulatedHandheld, ServesAPalmDatabaseFileAsItsRecords) {
+    plm::pdb::Header_t header;
+    header.name = "TrackDB";
+    header.attributes = 0x0008;
+    header.version = 3;
+    header.created = 0xC0000000; // 2006-01-27 16:51:12
+    header.modificationNumber = 9;
+    header.type = "Trck";
+    header.creator = "VTRK";
+    const std::string file = plm::pdb::build(header, {{0x4A, 0xABCDEF, "ab"}, {0x40, 2, ""}});
+    const sim::Database database = sim::databaseFromPdb(file, 4);
+    EXPECT_EQ(database.info.name, "TrackDB");
+    EXPECT_EQ(database.info.attributes, 0x0008);
+    EXPECT_EQ(database.info.version, 3);
+    EXPECT_EQ(database.info.type, "Trck");
+    EXPECT_EQ(database.info.creator, "VTRK");
+    EXPECT_EQ(database.info.modificationNumber, 9u);
+    EXPECT_EQ(database.info.index, 4);
+    EXPECT_EQ(database.info.created.bytes, (std::array<uint8_t, 8>{0x07, 0xD6, 1, 27, 16, 51, 12, 0}));
+    EXPECT_EQ(database.info.modified.year(), 0); // none
+    ASSERT_EQ(database.records.size(), 2u);
+    EXPECT_EQ(database.records[0].id, 0xABCDEFu);
+    EXPECT_EQ(database.records[0].attributes, 0x40);
+    EXPECT_EQ(database.records[0].category, 0x0A);
+    EXPECT_EQ(database.records[0].data, "ab");
+    EXPECT_EQ(database.records[0].size, 2);
+    EXPECT_EQ(database.records[1].index, 1);
+    EXPECT_EQ(database.records[1].data, "");
+    EXPECT_TRUE(database.appBlock.empty());
+
+    std::string damaged = file;
+    damaged[78 + 8 + 3] = 0x7F; // record 1 past the end
+    try {
+        sim::databaseFromPdb(damaged, 0);
+        FAIL();
+    } catch (const dlp::ProtocolError_t& e) {
+        EXPECT_STREQ(e.what(), "a damaged Palm database: record 1 starts past the end of the file");
+    }
+    EXPECT_THROW(sim::databaseFromPdb(file.substr(0, 77), 0), dlp::ProtocolError_t);
 }
 
 // A desktop and a peer on the two ends of a socket pair.

@@ -1,6 +1,6 @@
 // Drives the pathlet command as other tools do: arguments in, log lines, exit status and files out.
-#include "Description.h"
-#include "PdbWriter.h"
+#include "synth/SYN_Description.h"
+#include "synth/SYN_PdbFile.h"
 
 #include <gtest/gtest.h>
 
@@ -50,8 +50,8 @@ protected:
 
     std::string handheld(const std::string& description) {
         const std::string path = (m_dir / "TrackDB.pdb").string();
-        pdbgen::writeFile(
-            path, pdbgen::buildPdb("TrackDB", "Trck", "VTRK", pdbgen::recordsFromDescription(description)));
+        synth::writeFile(
+            path, synth::buildPdb("TrackDB", "Trck", "VTRK", synth::recordsFromDescription(description)));
         return path;
     }
 
@@ -117,7 +117,7 @@ TEST_F(PathletCommand, ReportsFailuresInTheLogAndTheExitStatus) {
     EXPECT_NE(unknown.out.find("pathlet: unknown user 'Nobody'"), std::string::npos);
 
     const std::string other = (m_dir / "Other.pdb").string();
-    pdbgen::writeFile(other, pdbgen::buildPdb("MemoDB", "DATA", "memo", {}));
+    synth::writeFile(other, synth::buildPdb("MemoDB", "DATA", "memo", {}));
     const Outcome missing = pathlet("hotsync --handheld " + other + root() + " --user Alice");
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(std::regex_search(missing.out,

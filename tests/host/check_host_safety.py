@@ -250,6 +250,23 @@ def failure_checks(work):
     code, _, err = run(PATHLET, "hotsync", "--handheld", bad, "--root", root2, "--user", "Alice", "--codepage", "932")
     check(code == 1 and "not text of code page 932" in words(err), f"cp932: {words(err)}")
 
+    # A value the conduit refuses is named with its log, record and point, from what the conduit
+    # says of the failure: a latitude past the poles, a colour without a colour, a time past 2038.
+    lines = "".join(f"point 47 8.{i:03d} t={i + 1}\n" for i in range(200))
+    for name, description, said in (
+            ("latitude", 'log Walk flags=time\npoint 1 1 t=1\nlog "Lake loop" flags=time per-record=30\n' + lines.replace(
+                "point 47 8.118 t=119", "point 95.2 8.118 t=119"),
+             "TrackDB is damaged: track log 'Lake loop', record 4, point 118: latitude 95.2 is outside -90..90"),
+            ("colour", 'log Ridge color=16 flags=time\npoint 47 8 t=1\n',
+             "TrackDB is damaged: track log 'Ridge', record 0: colour code 16 is not one of the handheld's colours (0 to 15)"),
+            ("time", 'log Late flags=time\npoint 47 8 t=1\npoint 47 8 t=2000000000\n',
+             "TrackDB is damaged: track log 'Late', record 0, point 1: the time 2053-05-17 03:33:20 UTC is past "
+             "2038-01-19 03:14:07 UTC, the last a desktop file can hold")):
+        handheld = pdb(os.path.join(work, f"refused-{name}.pdb"), description)
+        code, out, err = run(PATHLET, "hotsync", "--handheld", handheld, "--root", root2, "--user", "Alice")
+        check(code == 1 and words(err) == said, f"refused {name}: {words(err)}")
+        check("22 failure" in out, f"refused {name}: the HotSync log keeps its failure line: {out}")
+
 
 def mounted_disk_checks(work):
     """A full disk and a read-only one, on small file systems of their own (root only)."""

@@ -1,7 +1,7 @@
 #include "plm/PLM_SyncErrors.h"
 #include "plm/desktop/PLM_PdbHandheld.h"
 
-#include "PdbWriter.h"
+#include "synth/SYN_PdbFile.h"
 
 #include "TestSupport.h"
 
@@ -20,7 +20,7 @@ protected:
 
     std::string write(const std::string& file, const std::string& bytes) {
         const std::string path = (m_dir / file).string();
-        pdbgen::writeFile(path, bytes);
+        synth::writeFile(path, bytes);
         return path;
     }
 
@@ -57,9 +57,9 @@ protected:
 } // namespace
 
 TEST_F(PdbHandheld, DatabasesAreFoundByTheirHeaderNameAndServedInOrder) {
-    write("a.pdb", pdbgen::buildPdb("Other", "DATA", "XXXX", {"x"}));
+    write("a.pdb", synth::buildPdb("Other", "DATA", "XXXX", {"x"}));
     const std::string path =
-        write("tracks-on-card.PDB", pdbgen::buildPdb("TrackDB", "Trck", "VTRK", {"one", "", "three"}));
+        write("tracks-on-card.PDB", synth::buildPdb("TrackDB", "Trck", "VTRK", {"one", "", "three"}));
     const auto before = fs::last_write_time(path);
     plm::PdbHandheld_t handheld(m_dir.string());
     std::vector<std::string> records;
@@ -75,31 +75,44 @@ TEST_F(PdbHandheld, DatabasesAreFoundByTheirHeaderNameAndServedInOrder) {
 }
 
 TEST_F(PdbHandheld, InconsistentFilesAreNotServed) {
-    std::string good = pdbgen::buildPdb("TrackDB", "Trck", "VTRK", {"aaaa", "bbbb"});
+    std::string good = synth::buildPdb("TrackDB", "Trck", "VTRK", {"aaaa", "bbbb"});
     std::vector<std::string> records;
 
     plm::PdbHandheld_t shortHeader(write("short.pdb", good.substr(0, 60)));
     EXPECT_EQ(readAll(shortHeader, "TrackDB", records), plm::kSyncBadDatabase);
+    EXPECT_EQ(shortHeader.problem(),
+              "short.pdb is damaged: its 60 bytes are shorter than a database header (78)");
 
     std::string unordered = good;
     std::swap(unordered[78 + 3], unordered[78 + 8 + 3]); // swap the low bytes of the two offsets
     plm::PdbHandheld_t outOfOrder(write("order.pdb", unordered));
     EXPECT_EQ(readAll(outOfOrder, "TrackDB", records), plm::kSyncBadDatabase);
+    EXPECT_EQ(outOfOrder.problem(), "order.pdb is damaged: record 1 starts before the record before it");
 
     std::string pastEnd = good;
     pastEnd[78] = 0x7F;
     plm::PdbHandheld_t beyond(write("beyond.pdb", pastEnd));
     EXPECT_EQ(readAll(beyond, "TrackDB", records), plm::kSyncBadDatabase);
+    EXPECT_EQ(beyond.problem(), "beyond.pdb is damaged: record 0 starts past the end of the file");
+
+    std::string inList = good;
+    inList[78 + 3] = 80;
+    plm::PdbHandheld_t list(write("list.pdb", inList));
+    EXPECT_EQ(readAll(list, "TrackDB", records), plm::kSyncBadDatabase);
+    EXPECT_EQ(list.problem(), "list.pdb is damaged: record 0 starts inside the record list");
 
     std::string tooMany = good;
     tooMany[76] = static_cast<char>(0xFF);
     plm::PdbHandheld_t count(write("count.pdb", tooMany));
     EXPECT_EQ(readAll(count, "TrackDB", records), plm::kSyncBadDatabase);
+    EXPECT_EQ(count.problem(),
+              "count.pdb is damaged: its list of 65282 records runs past the end of the file");
+    EXPECT_TRUE(records.empty());
 }
 
 TEST_F(PdbHandheld, ARecordLongerThanTheBufferFailsItsRead) {
     plm::PdbHandheld_t handheld(
-        write("big.pdb", pdbgen::buildPdb("TrackDB", "Trck", "VTRK", {std::string(0xFFF1, 'x')})));
+        write("big.pdb", synth::buildPdb("TrackDB", "Trck", "VTRK", {std::string(0xFFF1, 'x')})));
     std::vector<std::string> records;
     EXPECT_EQ(readAll(handheld, "TrackDB", records), plm::kSyncRecordTooLong);
     EXPECT_EQ(handheld.openDatabases(), 0);

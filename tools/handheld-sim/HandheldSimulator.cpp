@@ -1,6 +1,7 @@
 #include "HandheldSimulator.h"
 
 #include "dlp/DLP_Bytes.h"
+#include "plm/desktop/PLM_PdbFile.h"
 
 #include <chrono>
 #include <stdexcept>
@@ -50,49 +51,47 @@ const std::string* argument(const dlp::Request_t& request, uint8_t id) {
 
 } // namespace
 
-// The header and the record list are read with the protocol's own big-endian reader, so a short
-// or lying file is an error, never a read past its end.
+// The file is read by the one reader of the Palm database layout, which checks the header and
+// every record's place against the file's size: a short or lying file is an error, never a read
+// past its end.
 Database databaseFromPdb(const std::string& bytes, uint16_t index) {
+    plm::pdb::Layout_t layout;
+    try {
+        layout = plm::pdb::readLayout(bytes);
+    } catch (const plm::pdb::Damaged_t& e) {
+        throw dlp::ProtocolError_t(std::string("a damaged Palm database: ") + e.what());
+    }
+    const plm::pdb::Header_t& header = layout.header;
     Database database;
     dlp::DbInfo_t& info = database.info;
-    Reader_t header(bytes, "a Palm database");
-    info.name = header.text(32);
-    info.attributes = header.u16();
-    info.version = header.u16();
-    info.created = dateOf(header.u32());
-    info.modified = dateOf(header.u32());
-    info.backedUp = dateOf(header.u32());
-    info.modificationNumber = header.u32();
-    const uint32_t appInfo = header.u32();
-    header.u32(); // sort info
-    info.type = std::string(header.bytes(4));
-    info.creator = std::string(header.bytes(4));
-    header.u32(); // unique id seed
-    header.u32(); // next record list
-    const uint16_t count = header.u16();
+    info.name = header.name;
+    info.attributes = header.attributes;
+    info.version = header.version;
+    info.created = dateOf(header.created);
+    info.modified = dateOf(header.modified);
+    info.backedUp = dateOf(header.backedUp);
+    info.modificationNumber = header.modificationNumber;
+    info.type = header.type;
+    info.creator = header.creator;
     info.miscFlags = 0x40; // in RAM
     info.index = index;
-    std::vector<uint32_t> offsets;
-    for (uint16_t i = 0; i < count; ++i) {
-        offsets.push_back(header.u32());
-        const uint8_t attributes = header.u8();
+    for (std::size_t i = 0; i < layout.records.size(); ++i) {
+        const plm::pdb::RecordEntry_t& entry = layout.records[i];
         dlp::Record_t record;
-        record.attributes = attributes & 0xF0;
-        record.category = attributes & 0x0F;
-        record.id = (uint32_t{header.u8()} << 16) | header.u16();
-        record.index = i;
-        database.records.push_back(record);
+        record.attributes = entry.attributes & 0xF0;
+        record.category = entry.attributes & 0x0F;
+        record.id = entry.uniqueId;
+        record.index = static_cast<uint16_t>(i);
+        const std::size_t begin = static_cast<std::size_t>(layout.bounds[i]);
+        record.data = bytes.substr(begin, static_cast<std::size_t>(layout.bounds[i + 1]) - begin);
+        record.size = static_cast<uint16_t>(record.data.size());
+        database.records.push_back(std::move(record));
     }
-    offsets.push_back(static_cast<uint32_t>(bytes.size()));
-    for (uint16_t i = 0; i < count; ++i) {
-        if (offsets[i] > offsets[i + 1u] || offsets[i + 1u] > bytes.size())
-            throw dlp::ProtocolError_t("a Palm database whose record " + std::to_string(i) +
-                                       " is out of place");
-        database.records[i].data = bytes.substr(offsets[i], offsets[i + 1u] - offsets[i]);
-        database.records[i].size = static_cast<uint16_t>(database.records[i].data.size());
-    }
-    if (appInfo && appInfo < offsets.front())
-        database.appBlock = bytes.substr(appInfo, offsets.front() - appInfo);
+    // The application block runs up to the first record (or the end of a file without any).
+    const uint64_t firstRecord = layout.bounds.front();
+    if (header.appInfo && header.appInfo < firstRecord)
+        database.appBlock =
+            bytes.substr(header.appInfo, static_cast<std::size_t>(firstRecord - header.appInfo));
     return database;
 }
 
@@ -213,7 +212,7 @@ Response_t Simulator::withHandle(const dlp::Request_t& request,
 
 Response_t Simulator::readOpenDbInfo(const dlp::Request_t& request, Database& database) {
     Writer_t out;
-    out.u16(static_cast<uint32_t>(database.records.size()));
+    out.u16(static_cast<uint16_t>(database.records.size()));
     return withArgument(request, out.take());
 }
 
@@ -227,7 +226,7 @@ Response_t Simulator::readAppBlock(const dlp::Request_t& request, Database& data
     Writer_t out;
     const std::string part =
         database.appBlock.substr(std::min<std::size_t>(offset, database.appBlock.size()), length);
-    out.u16(static_cast<uint32_t>(database.appBlock.size())).bytes(part);
+    out.u16(static_cast<uint16_t>(database.appBlock.size())).bytes(part);
     return withArgument(request, out.take());
 }
 
@@ -237,7 +236,7 @@ Response_t Simulator::readRecordIdList(const dlp::Request_t& request, Database& 
     in.u8(); // flags
     const uint16_t start = in.u16(), most = in.u16();
     Writer_t ids;
-    uint32_t count = 0;
+    uint16_t count = 0;
     for (std::size_t i = start; i < database.records.size() && count < most; ++i, ++count)
         ids.u32(database.records[i].id);
     Writer_t out;

@@ -45,13 +45,14 @@ std::vector<sim::Database> databasesAt(const std::string& path) {
 int main(int argc, char** argv) {
     CLI::App cli{"A handheld that HotSyncs over the network, for tests", "pathlet-handheld-sim"};
     cli.set_version_flag("--version", "pathlet-handheld-sim " PATHLET_VERSION);
-    std::string connect = "127.0.0.1:14238", handheld, user;
+    std::string connect = "127.0.0.1:" + std::to_string(dlp::kNetSyncPort), handheld, user;
     uint32_t userId = 0;
     double timeout = 30;
     sim::Faults faults;
     std::vector<std::string> errors;
     std::string lie;
-    cli.add_option("--connect", connect, "The desktop's ADDR:PORT (default 127.0.0.1:14238)");
+    cli.add_option("--connect", connect,
+                   "The desktop's ADDR:PORT (default 127.0.0.1:" + std::to_string(dlp::kNetSyncPort) + ")");
     cli.add_option("--handheld", handheld, "A .pdb file or a directory of them: the handheld's databases");
     cli.add_option("--user", user, "The handheld's HotSync user name (default: none yet)");
     cli.add_option("--user-id", userId, "The handheld's HotSync user id");
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
         if (!handheld.empty())
             facts.databases = databasesAt(handheld);
         sim::Simulator simulator(std::move(facts));
-        const dlp::Endpoint_t endpoint = dlp::parseEndpoint(connect, 14238);
+        const dlp::Endpoint_t endpoint = dlp::parseEndpoint(connect, dlp::kNetSyncPort);
         const auto wait = dlp::Timeout_t(static_cast<long long>(timeout * 1000));
         dlp::NetSyncTransport_t transport(dlp::connectTo(endpoint, wait), wait);
         try {

@@ -1,8 +1,8 @@
 // pathlet-pdbgen: writes handheld track databases (.pdb) for tests, the demo and benchmarks.
-#include "Description.h"
-#include "PdbWriter.h"
-#include "TrackLog.h"
 #include "host/arguments/UsageCheck.h"
+#include "synth/SYN_Description.h"
+#include "synth/SYN_PdbFile.h"
+#include "synth/SYN_TrackLog.h"
 
 #include <CLI/CLI.hpp>
 
@@ -46,13 +46,13 @@ int main(int argc, char** argv) {
                     throw std::runtime_error("cannot read " + descriptionFile);
                 text << in.rdbuf();
             }
-            records = pdbgen::recordsFromDescription(text.str());
+            records = synth::recordsFromDescription(text.str());
         } else {
-            for (const pdbgen::TrackLog& log : pdbgen::syntheticLogs(logs, points, perRecord, seed))
-                for (std::string& record : pdbgen::encodeTrackLog(log))
+            for (const synth::TrackLog_t& log : synth::syntheticLogs(logs, points, perRecord, seed))
+                for (std::string& record : synth::encodeTrackLog(log))
                     records.push_back(std::move(record));
         }
-        pdbgen::writeFile(output, pdbgen::buildPdb("TrackDB", "Trck", "VTRK", records));
+        synth::writeFile(output, synth::buildPdb("TrackDB", "Trck", "VTRK", records));
     } catch (const std::exception& e) {
         std::cerr << "pathlet-pdbgen: " << e.what() << "\n";
         return 2;

@@ -1,17 +1,17 @@
-#include "Description.h"
+#include "synth/SYN_Description.h"
 
-#include "TrackLog.h"
+#include "synth/SYN_TrackLog.h"
 
 #include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
 
-namespace pdbgen {
+namespace synth {
 
 namespace {
 
-struct Reader {
+struct LineReader_t {
     int lineNumber = 0;
 
     [[noreturn]] void fail(const std::string& what) const {
@@ -72,7 +72,7 @@ struct Reader {
 };
 
 // "key=value" split at its first '='.
-std::pair<std::string, std::string> keyValue(const Reader& reader, const std::string& option,
+std::pair<std::string, std::string> keyValue(const LineReader_t& reader, const std::string& option,
                                              const char* what) {
     const auto equals = option.find('=');
     if (equals == std::string::npos)
@@ -80,7 +80,7 @@ std::pair<std::string, std::string> keyValue(const Reader& reader, const std::st
     return {option.substr(0, equals), option.substr(equals + 1)};
 }
 
-uint8_t parseFlags(const Reader& reader, const std::string& value) {
+uint8_t parseFlags(const LineReader_t& reader, const std::string& value) {
     if (!value.empty() && std::isdigit(static_cast<unsigned char>(value[0])))
         return static_cast<uint8_t>(reader.integer(value));
     uint8_t flags = 0;
@@ -98,7 +98,8 @@ uint8_t parseFlags(const Reader& reader, const std::string& value) {
     return flags;
 }
 
-void parseLogOption(const Reader& reader, TrackLog& log, const std::string& key, const std::string& value) {
+void parseLogOption(const LineReader_t& reader, TrackLog_t& log, const std::string& key,
+                    const std::string& value) {
     auto u16 = [&] { return static_cast<uint16_t>(reader.integer(value)); };
     if (key == "color")
         log.colorCode = static_cast<uint8_t>(reader.integer(value));
@@ -120,11 +121,11 @@ void parseLogOption(const Reader& reader, TrackLog& log, const std::string& key,
         reader.fail("unknown log option " + key);
 }
 
-Point parsePoint(const Reader& reader, std::istringstream& in, bool raw) {
+Point_t parsePoint(const LineReader_t& reader, std::istringstream& in, bool raw) {
     std::string latitude, longitude;
     if (!(in >> latitude >> longitude))
         reader.fail("a point needs a latitude and a longitude");
-    Point point;
+    Point_t point;
     point.latitude =
         raw ? static_cast<int32_t>(reader.integer(latitude)) : semicircles(reader.real(latitude)) & ~1;
     point.longitude =
@@ -151,16 +152,23 @@ Point parsePoint(const Reader& reader, std::istringstream& in, bool raw) {
 
 std::vector<std::string> recordsFromDescription(const std::string& text) {
     std::vector<std::string> records;
-    std::optional<TrackLog> log;
+    std::optional<TrackLog_t> log;
+    int logLine = 0;
     auto flush = [&] {
         if (log) {
-            for (std::string& record : encodeTrackLog(*log))
+            std::vector<std::string> encoded;
+            try {
+                encoded = encodeTrackLog(*log);
+            } catch (const std::length_error& e) {
+                throw std::runtime_error("line " + std::to_string(logLine) + ": " + e.what());
+            }
+            for (std::string& record : encoded)
                 records.push_back(std::move(record));
             log.reset();
         }
     };
 
-    Reader reader;
+    LineReader_t reader;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
         ++reader.lineNumber;
@@ -174,6 +182,7 @@ std::vector<std::string> recordsFromDescription(const std::string& text) {
         if (statement == "log") {
             flush();
             log.emplace();
+            logLine = reader.lineNumber;
             log->name = reader.name(in);
             for (std::string option; in >> option;) {
                 const auto [key, value] = keyValue(reader, option, "log");
@@ -200,4 +209,4 @@ std::vector<std::string> recordsFromDescription(const std::string& text) {
     return records;
 }
 
-} // namespace pdbgen
+} // namespace synth

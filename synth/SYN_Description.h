@@ -1,10 +1,10 @@
-#ifndef TOOLS_PDBGEN_DESCRIPTION_H
-#define TOOLS_PDBGEN_DESCRIPTION_H
+#ifndef SYNTH_SYN_DESCRIPTION_H
+#define SYNTH_SYN_DESCRIPTION_H
 
 #include <string>
 #include <vector>
 
-namespace pdbgen {
+namespace synth {
 
 // The records of a handheld track database described in a short text, one statement a line:
 //
@@ -17,9 +17,10 @@ namespace pdbgen {
 //   empty                                                      an empty record (00 00)
 //
 // Names may hold \xNN escapes for any byte. Each log becomes its records where it stands.
-// Throws std::runtime_error naming the line of a statement it cannot read.
+// Throws std::runtime_error naming the line of a statement it cannot read, or of a log with more
+// points than a log can count (65,535).
 std::vector<std::string> recordsFromDescription(const std::string& text);
 
-} // namespace pdbgen
+} // namespace synth
 
 #endif
