@@ -95,7 +95,7 @@ std::optional<std::string> refusedValueWords(const app::HandheldPlace_t& place, 
         return where + ": the time " + utcText(place.raw + kHandheldEpoch) +
                " is past 2038-01-19 03:14:07 UTC, the last a desktop file can hold";
     case app::RefusedField_t::NameText:
-        return "track log in record " + std::to_string(place.record) + ": its name is " +
+        return "the name of the track log in record " + std::to_string(place.record) + " is " +
                codePageHint(codePage);
     }
     return std::nullopt;

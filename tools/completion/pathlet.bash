@@ -20,7 +20,7 @@ _pathlet() {
         COMPREPLY=($(compgen -f -- "$cur")); compopt -o filenames 2>/dev/null; return ;;
     --log-format) COMPREPLY=($(compgen -W "text jsonl" -- "$cur")); return ;;
     --export | --format) COMPREPLY=($(compgen -W "gpx geojson" -- "$cur")); return ;;
-    --sync-type) COMPREPLY=($(compgen -W "2 6" -- "$cur")); return ;;
+    --sync-type) COMPREPLY=($(compgen -W "0 1 2 3 4 5 6 7 fast slow handheld-to-desktop desktop-to-handheld install backup nothing profile-install" -- "$cur")); return ;;
     --action) COMPREPLY=($(compgen -W "sync nothing" -- "$cur")); return ;;
     --codepage) COMPREPLY=($(compgen -W "874 932 936 949 950 1250 1251 1252 1253 1254 1255 1256 1257 1258" -- "$cur")); return ;;
     esac
