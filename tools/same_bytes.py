@@ -45,7 +45,9 @@ def scenario(build, work, points):
                 "point 89.9 -179.99 t=1001 alt=8848.86 seg\n")
     made = {
         "small.pdb": ["synth", "--logs", "3", "--points", "500"],
-        "big.pdb": ["synth", "--logs", "20", "--points", str(points // 20), "--per-record", "3000"],
+        # A log holds at most 65,535 points.
+        "big.pdb": ["synth", "--logs", str(-(-points // 50000)), "--points", str(min(points, 50000)),
+                    "--per-record", "3000"],
         "mixed.pdb": ["describe", seeds],
     }
     for name, args in made.items():
