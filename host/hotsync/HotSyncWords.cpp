@@ -26,7 +26,7 @@ std::string countWords(uint64_t tracks, uint64_t points) {
            (points == 1 ? " point" : " points");
 }
 
-std::string writeProblem(const std::string& directory, const std::string& file) {
+std::string writeProblem(const std::string& directory, const std::string& file, std::error_code failure) {
     std::error_code error;
     const fs::path path(directory);
     if (!fs::exists(fs::symlink_status(path, error)))
@@ -41,7 +41,7 @@ std::string writeProblem(const std::string& directory, const std::string& file) 
     struct statvfs disk {};
     if (::statvfs(directory.c_str(), &disk) == 0 && disk.f_bavail * disk.f_bsize < (1u << 20))
         return "cannot write " + file + ": the disk holding it is full";
-    return "cannot write " + file;
+    return "cannot write " + file + (failure ? ": " + failure.message() : std::string());
 }
 
 namespace {
@@ -128,20 +128,21 @@ std::string failureWords(const HotSyncFacts& facts) {
                                         std::to_string(failure.syncManagerCode) + ")";
     if (failure.kind == app::FailureKind_t::InvalidText)
         return "a track name on the handheld is " + codePageHint(facts.codePage);
-    if (failure.kind == app::FailureKind_t::System || failure.kind == app::FailureKind_t::Standard ||
-        failure.kind == app::FailureKind_t::Unknown) {
-        // The desktop file: the conduit's own failures are exceptions of its kind.
+    if (failure.kind == app::FailureKind_t::System || failure.kind == app::FailureKind_t::Unknown) {
+        // The desktop file: the conduit's own failures are exceptions of its kind, a system error
+        // (the file's stream among them) is the file's.
         const std::string directory = facts.root->path() + "/" + facts.user->directory + "/" +
                                       facts.root->conduitDirectoryName(glo::CreatorCode);
         const std::string file =
             outcome.desktopFile.empty() ? directory + "/Tracks.tlx" : outcome.desktopFile;
-        return writeProblem(directory, file);
+        return writeProblem(directory, file, failure.systemError);
     }
     if (failure.kind == app::FailureKind_t::Module && failure.source.starts_with("Settings."))
         return "the user's settings could not be read or written" +
                (failure.message.empty() ? std::string() : ": " + failure.message);
+    const std::string& why = failure.message.empty() ? failure.detail : failure.message;
     return "the conduit stopped (" + failure.source + " line " + std::to_string(failure.line) + ")" +
-           (failure.message.empty() ? std::string(" without saying why") : ": " + failure.message);
+           (why.empty() ? std::string(" without saying why") : ": " + why);
 }
 
 } // namespace host

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace host {
 
@@ -31,8 +32,8 @@ std::string failureWords(const HotSyncFacts& facts);
 std::optional<std::string> refusedValueWords(const app::HandheldPlace_t& place, uint32_t codePage);
 
 // Why the conduit's directory cannot take the file, found by trying: a missing directory, a file
-// where it should be, no permission, a read-only or full disk.
-std::string writeProblem(const std::string& directory, const std::string& file);
+// where it should be, no permission, a read-only or full disk; else the failure the conduit met.
+std::string writeProblem(const std::string& directory, const std::string& file, std::error_code failure = {});
 
 // 4213 as "4,213".
 std::string withThousands(uint64_t value);
