@@ -157,6 +157,17 @@ void runTranslatingFaults(void (*body)(void*), void* context) {
         body(context);
         return;
     }
+    // Going back to the recovery point restores only the frame and stack pointers: the registers a
+    // callee must preserve hold whatever the faulting code left in them. Naming them clobbered
+    // here makes this function save the caller's values on entry and describe that in its unwind
+    // information, so that the exception raised below hands them back to the entry point intact.
+#if defined(__x86_64__)
+    asm volatile("" ::
+                     : "rbx", "rsi", "rdi", "r12", "r13", "r14", "r15", "xmm6", "xmm7", "xmm8", "xmm9",
+                       "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15", "memory");
+#else
+    asm volatile("" ::: "ebx", "esi", "edi", "memory");
+#endif
     Recovery_t recovery;
     RecoveryScope_t scope(&recovery);
     if (__builtin_setjmp(recovery.jump) == 0) {

@@ -49,6 +49,7 @@ cp "$win/tests/win32/Pathlet_LANG_23110.dll" "$harness/Version23110.dll"
 units=$(cd "$harness" && timeout 60 "$wine" WinUnits.exe Version23110.dll 2>/dev/null | tr -d '\r')
 expect "the system's error text for code 5" "$units" 'ok error text of code 5: Windows Error Code: 5'
 expect "no version block raises line 29; 2.3.1.10 reads whole" "$units" 'ok a file without a version block raises line 29.*ok version 2.3.1.10'
+expect "a caller's values survive a translated fault" "$units" 'ok a caller.s values survive a translated fault'
 expect "the default locale from the system" "$units" 'default locale ENU_United States\.1252.ok the default locale'
 if [[ "$units" == *FAIL* ]]; then fail "foundation checks under Wine"; fi
 
