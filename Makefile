@@ -2,9 +2,11 @@
 # Debian 12 machine (as root) and work offline when the packages are already there.
 
 # What the demo needs: a compiler, the build tools and the argument library of the command line.
-DEMO_PACKAGES := cmake ninja-build g++ make libcli11-dev tzdata
+DEMO_PACKAGES := cmake ninja-build g++ make pkg-config libcli11-dev libusb-1.0-0-dev tzdata
 # The tests need the demo's packages and GoogleTest, Python and the independent readers of exports.
-PACKAGES := $(DEMO_PACKAGES) libgtest-dev libgmock-dev python3 python3-gpxpy libxml2-utils gdal-bin
+# The USB tests run an unmodified libusb against simulated devices (umockdev).
+PACKAGES := $(DEMO_PACKAGES) libgtest-dev libgmock-dev python3 python3-gpxpy libxml2-utils gdal-bin \
+            umockdev libumockdev-dev gir1.2-umockdev-1.0 python3-gi libglib2.0-dev
 BENCH_PACKAGES := libbenchmark-dev time bc
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine32:i386 xvfb xauth python3-pefile imagemagick

@@ -47,7 +47,8 @@ public:
 private:
     uint8_t nextTransaction();
     Transport_t& m_transport;
-    uint8_t m_transaction = 2;
+    // The serial stack has no handshake and begins at 1; handshake() leaves 2 behind it.
+    uint8_t m_transaction = 0;
     uint64_t m_roundTrips = 0;
 };
 

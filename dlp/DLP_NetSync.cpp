@@ -1,6 +1,7 @@
 #include "dlp/DLP_NetSync.h"
 
 #include "dlp/DLP_Bytes.h"
+#include "dlp/DLP_SocketStream.h"
 
 namespace dlp {
 
@@ -11,14 +12,19 @@ std::string encodeFrame(const Frame_t& frame) {
     return out.take();
 }
 
+NetSyncTransport_t::NetSyncTransport_t(std::unique_ptr<ByteStream_t> stream, Timeout_t timeout)
+    : m_stream(std::move(stream)), m_timeout(timeout) {}
+
+NetSyncTransport_t::NetSyncTransport_t(Socket_t socket, Timeout_t timeout)
+    : NetSyncTransport_t(std::make_unique<SocketStream_t>(std::move(socket)), timeout) {}
+
 void NetSyncTransport_t::send(const Frame_t& frame) {
-    const std::string bytes = encodeFrame(frame);
-    m_socket.writeAll(bytes.data(), bytes.size(), m_timeout);
+    m_stream->write(encodeFrame(frame), m_timeout);
 }
 
 Frame_t NetSyncTransport_t::receive() {
     char header[kFrameHeaderSize];
-    m_socket.readExactly(header, sizeof header, m_timeout);
+    readExactly(*m_stream, header, sizeof header, m_timeout);
     Reader_t fields(std::string_view(header, sizeof header), "a Net Sync frame header");
     const uint8_t type = fields.u8();
     Frame_t frame;
@@ -30,7 +36,7 @@ Frame_t NetSyncTransport_t::receive() {
         throw ProtocolError_t("a Net Sync frame claims " + std::to_string(length) + " bytes, more than the " +
                               std::to_string(kMaxPayload) + " any answer needs");
     frame.payload.resize(length);
-    m_socket.readExactly(frame.payload.data(), length, m_timeout);
+    readExactly(*m_stream, frame.payload.data(), length, m_timeout);
     return frame;
 }
 

@@ -1,10 +1,12 @@
 #ifndef DLP_DLP_NETSYNC_H
 #define DLP_DLP_NETSYNC_H
 
+#include "dlp/DLP_ByteStream.h"
 #include "dlp/DLP_Socket.h"
 #include "dlp/DLP_Transport.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace dlp {
@@ -18,17 +20,21 @@ constexpr uint32_t kMaxPayload = 0x10000 + 0x100;
 constexpr std::size_t kFrameHeaderSize = 6;
 constexpr uint8_t kNetSyncDataType = 1;
 
-// Net Sync frames: u8 type (1), u8 transaction id, u32 big-endian payload length, payload.
+// Net Sync frames: u8 type (1), u8 transaction id, u32 big-endian payload length, payload. The
+// same framing runs over TCP, over the bulk endpoints of a USB handheld and over a tty.
 class NetSyncTransport_t : public Transport_t {
 public:
-    NetSyncTransport_t(Socket_t socket, Timeout_t timeout)
-        : m_socket(std::move(socket)), m_timeout(timeout) {}
+    NetSyncTransport_t(std::unique_ptr<ByteStream_t> stream, Timeout_t timeout);
+    // A TCP connection's own stream.
+    NetSyncTransport_t(Socket_t socket, Timeout_t timeout);
+    // Each frame is one write, header and payload together: on USB one OUT transfer carries
+    // exactly one frame, which some handhelds need.
     void send(const Frame_t& frame) override;
     Frame_t receive() override;
-    const Socket_t& socket() const { return m_socket; }
+    ByteStream_t& stream() { return *m_stream; }
 
 private:
-    Socket_t m_socket;
+    std::unique_ptr<ByteStream_t> m_stream;
     Timeout_t m_timeout;
 };
 

@@ -66,20 +66,25 @@ int Socket_t::release() {
     return fd;
 }
 
-void Socket_t::readExactly(char* data, std::size_t count, Timeout_t timeout) {
-    while (count > 0) {
+std::size_t Socket_t::readSome(char* data, std::size_t capacity, Timeout_t timeout) {
+    for (;;) {
         if (!waitFor(m_fd, POLLIN, timeout))
             throw LinkError_t("the peer said nothing for " + seconds(timeout));
-        const ssize_t got = ::recv(m_fd, data, count, 0);
+        const ssize_t got = ::recv(m_fd, data, capacity, 0);
         if (got == 0)
             throw LinkError_t("the connection was closed");
-        if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
+        if (got > 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR && errno != EAGAIN)
             throw LinkError_t(errorText("the connection failed"));
-        }
+    }
+}
+
+void Socket_t::readExactly(char* data, std::size_t count, Timeout_t timeout) {
+    while (count > 0) {
+        const std::size_t got = readSome(data, count, timeout);
         data += got;
-        count -= static_cast<std::size_t>(got);
+        count -= got;
     }
 }
 

@@ -27,6 +27,9 @@ public:
     int fd() const { return m_fd; }
     int release();
 
+    // Reads what has arrived, at least one byte and at most `capacity`, waiting at most `timeout`.
+    // @exception LinkError_t when the peer closes, fails or stays silent.
+    std::size_t readSome(char* data, std::size_t capacity, Timeout_t timeout);
     // Reads exactly `count` bytes, waiting at most `timeout` for each part to arrive.
     // @exception LinkError_t when the peer closes, fails or stays silent.
     void readExactly(char* data, std::size_t count, Timeout_t timeout);

@@ -1,26 +1,17 @@
-// pathlet sync: a network HotSync server. A handheld set to network HotSync connects; the server
-// reads who it is, runs the conduit against it over the Desktop Link Protocol, tells the handheld
-// what happened and ends the sync. It only ever reads from the handheld.
+// pathlet sync: serves handhelds on every link it was given at once, one HotSync at a time. Each
+// link waits for handhelds on a thread of its own; a HotSync runs on a worker thread, so that a
+// link that can say "busy" (TCP) still greets the handhelds that come meanwhile.
 #include "host/link/SyncServer.h"
 
-#include "host/hotsync/HotSyncWords.h"
-#include "host/hotsync/SyncTypes.h"
-#include "host/link/DlpLink.h"
-#include "host/platform/HotSyncRoot.h"
-#include "host/text/Utf8Text.h"
-
-#include "dlp/DLP_Desktop.h"
-#include "glo/GLO_Exception.h"
-#include "plm/desktop/PLM_LinkHandheld.h"
+#include "host/link/TcpLink.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -28,223 +19,162 @@ namespace host {
 
 namespace {
 
-std::atomic<bool> g_stop{false};
+std::atomic<bool> g_interrupted{false};
 
 extern "C" void onStopSignal(int) {
-    g_stop = true;
+    g_interrupted = true;
 }
 
-// The handheld's HotSync log takes short lines.
-std::string handheldLine(const std::string& text) {
-    constexpr std::size_t kMost = 200;
-    std::string line = "Pathlet: " + text;
-    return line.size() <= kMost ? line : line.substr(0, kMost - 3) + "...";
-}
-
-class ProgressLine {
+// Ctrl-C and the termination signal end the server; the previous handlers come back after.
+class StopSignals_t {
 public:
-    explicit ProgressLine(bool shown) : m_shown(shown) {}
-    void update(uint16_t index, uint16_t count) {
-        if (!m_shown || (index + 1u != count && (index % 16) != 0))
-            return;
-        std::cerr << "\rReading TrackDB: " << index + 1u << " of " << count << " records" << std::flush;
-        m_drawn = true;
+    StopSignals_t() {
+        g_interrupted = false;
+        struct sigaction action {};
+        action.sa_handler = &onStopSignal;
+        ::sigaction(SIGINT, &action, &m_interrupt);
+        ::sigaction(SIGTERM, &action, &m_terminate);
     }
-    // The terminal's line is ended however the HotSync ends.
-    ~ProgressLine() {
-        if (m_drawn)
-            std::cerr << "\n";
+    ~StopSignals_t() {
+        ::sigaction(SIGINT, &m_interrupt, nullptr);
+        ::sigaction(SIGTERM, &m_terminate, nullptr);
+    }
+    StopSignals_t(const StopSignals_t&) = delete;
+    StopSignals_t& operator=(const StopSignals_t&) = delete;
+
+private:
+    struct sigaction m_interrupt {};
+    struct sigaction m_terminate {};
+};
+
+// The one HotSync that runs at a time, on a worker thread.
+class Runner_t {
+public:
+    explicit Runner_t(const SyncOptions& options) : m_options(options) {}
+    ~Runner_t() { joinWorker(); }
+
+    // Runs the handheld's HotSync; while another runs, the link tells it the desktop is busy or
+    // it waits its turn. False when the server stops first.
+    bool serve(Link_t& link, Arrival_t arrival, const StopCheck_t& stopRequested) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_busy) {
+            lock.unlock();
+            if (link.refuseBusy(arrival))
+                return true;
+            lock.lock();
+            while (m_busy && !stopRequested())
+                m_idle.wait_for(lock, std::chrono::milliseconds(200));
+        }
+        if (stopRequested() || (m_options.once && m_served))
+            return false;
+        m_busy = true;
+        m_served = true;
+        m_cut = arrival.cut;
+        joinWorker();
+        m_worker = std::thread([this, arrival = std::move(arrival)]() mutable { run(std::move(arrival)); });
+        return true;
+    }
+
+    // Ctrl-C during a HotSync: the link is cut, so that the conduit fails and leaves the old file.
+    void cut() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_busy && m_cut)
+            m_cut();
+    }
+
+    bool done() const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_options.once && m_served && !m_busy;
+    }
+    int status() const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_status;
+    }
+    void joinWorker() {
+        if (m_worker.joinable())
+            m_worker.join();
     }
 
 private:
-    bool m_shown;
-    bool m_drawn = false;
-};
-
-// Says no to a handheld while another HotSync runs, and ends its sync.
-void refuseBusy(dlp::Socket_t socket) {
-    try {
-        dlp::NetSyncTransport_t transport(std::move(socket), std::chrono::seconds(5));
-        dlp::DesktopSession_t session(transport);
-        session.handshake();
-        session.addSyncLogEntry(
-            handheldLine("the desktop is busy with another HotSync; try again in a minute"));
-        session.endOfSync(0);
-        std::cerr << "pathlet: a second handheld was told the desktop is busy\n";
-    } catch (const std::exception& e) {
-        std::cerr << "pathlet: a second handheld came while busy and could not be told: " << e.what() << "\n";
+    void run(Arrival_t arrival) {
+        bool succeeded = false;
+        const std::function<void()> after = arrival.after;
+        try {
+            succeeded = syncOneHandheld(std::move(arrival), m_options).succeeded;
+        } catch (const std::exception& e) {
+            std::cerr << "pathlet: the HotSync failed: " << e.what() << "\n";
+        }
+        if (after) {
+            try {
+                after();
+            } catch (const std::exception& e) {
+                std::cerr << "pathlet: " << e.what() << "\n";
+            }
+        }
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_status = succeeded ? 0 : 1;
+        m_busy = false;
+        m_cut = nullptr;
+        m_idle.notify_all();
     }
-}
+
+    const SyncOptions& m_options;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_idle;
+    std::thread m_worker;
+    std::function<void()> m_cut;
+    bool m_busy = false;
+    bool m_served = false;
+    int m_status = 0;
+};
 
 } // namespace
 
-SyncOutcome syncOneHandheld(dlp::Socket_t socket, const SyncOptions& options) {
-    const std::string peer = socket.peerName();
-    SyncOutcome outcome;
-    dlp::NetSyncTransport_t transport(std::move(socket), options.timeout);
-    dlp::DesktopSession_t session(transport);
-    DlpLink link(session);
-    auto finish = [&](const std::string& words, bool succeeded) {
-        outcome.succeeded = succeeded;
-        outcome.words = words;
-        if (!link.lost()) {
-            try {
-                session.addSyncLogEntry(
-                    handheldLine(outcome.handheldWords.empty() ? words : outcome.handheldWords));
-                session.endOfSync(succeeded ? 0 : 1);
-            } catch (const std::exception& e) {
-                outcome.words += " (and the sync could not be ended: " + std::string(e.what()) + ")";
-            }
-        }
-        outcome.roundTrips = session.roundTrips();
-        std::cerr << "pathlet: " << peer << ": " << outcome.words << "\n";
-        return outcome;
-    };
-    try {
-        session.handshake();
-        session.readSysInfo();
-        const dlp::UserInfo_t who = session.readUserInfo();
-        const std::string name = fromCodePage(who.name, options.codePage.value_or(kDefaultCodePage));
-        outcome.user = name;
-        if (name.empty())
-            return finish("the handheld has no HotSync user yet; give it a name on the handheld first",
-                          false);
-        HotSyncRoot root(options.root);
-        if (const auto problem = root.problemWith(name))
-            return finish(*problem, false);
-        if (!root.user(name)) {
-            if (!options.addUsers) {
-                outcome.handheldWords = name + " is not a user of this desktop";
-                return finish("unknown user '" + name +
-                                  "' refused (add it with 'pathlet users add', or run with --add-users)",
-                              false);
-            }
-            std::optional<uint32_t> id;
-            bool idFree = who.userId != 0;
-            for (const User& user : root.users())
-                idFree &= user.id != who.userId;
-            if (idFree)
-                id = who.userId;
-            const User added = root.addUser(name, id, std::nullopt);
-            std::cerr << "pathlet: added user '" << added.name << "' (id " << added.id << ", directory "
-                      << added.directory << ")\n";
-        }
-        session.openConduit();
-        HotSyncResult result;
-        {
-            // The handheld (and any database it holds open) is done before the sync is ended.
-            ProgressLine progress(options.progress);
-            plm::LinkHandheld_t handheld(
-                link, [&](uint16_t index, uint16_t count) { progress.update(index, count); });
-            HotSyncOptions hotsync = options.hotsync;
-            hotsync.root = options.root;
-            hotsync.user = name;
-            result = performHotSync(hotsync, handheld, [&] { return handheld.problem(); });
-            outcome.recordsRead = handheld.recordsRead();
-        }
-        if (options.afterHotSync)
-            options.afterHotSync(result);
-        if (result.succeeded && !result.didNothing)
-            outcome.handheldWords = countWords(result.tracks, result.points) + " copied";
-        else if (result.didNothing)
-            outcome.handheldWords = "nothing done (the action is " + syncTypeWords(result.syncType) + ")";
-        return finish(result.words, result.succeeded);
-    } catch (const dlp::LinkError_t& e) {
-        return finish(std::string("the link to the handheld failed: ") + e.what(), false);
-    } catch (const dlp::ProtocolError_t& e) {
-        // A broken answer: nothing more is sent on a link that cannot be trusted.
-        std::cerr << "pathlet: " << peer << ": the handheld broke the protocol: " << e.what() << "\n";
-        outcome.words = std::string("the handheld broke the protocol: ") + e.what();
-        return outcome;
-    } catch (const glo::Exception_t& e) {
-        // Whatever fails after the conduit (the export, the user's settings) still ends the sync.
-        return finish("the HotSync failed (" + std::string(e.source()) + " line " + std::to_string(e.line()) +
-                          (e.message().empty() ? ")" : "): " + e.message()),
-                      false);
-    } catch (const std::exception& e) {
-        return finish(e.what(), false);
-    } catch (...) {
-        return finish("the HotSync failed for a reason it did not say", false);
-    }
-}
-
-int serveHandhelds(const SyncOptions& options) {
+int serveHandhelds(const SyncOptions& options, std::vector<std::unique_ptr<Link_t>> links) {
     if (!fs::is_directory(options.root))
         throw UsageError("HotSync root " + options.root +
                          " does not exist (add a user with 'pathlet users add')");
-    const dlp::Socket_t listener = dlp::listenOn(options.listen);
-    std::cerr << "pathlet: waiting for handhelds on " << options.listen.address << ":"
-              << dlp::boundPort(listener) << " (Ctrl-C ends)\n";
-    if (options.onListening)
-        options.onListening(dlp::boundPort(listener));
+    if (links.empty())
+        throw UsageError("no link to serve (give --listen, --usb or --serial)");
+    std::string names;
+    for (const auto& link : links)
+        names += (names.empty() ? "" : ", ") + link->name();
+    std::cerr << "pathlet: waiting for handhelds on " << names << " (Ctrl-C ends)\n";
 
-    g_stop = false;
-    struct sigaction action {};
-    action.sa_handler = &onStopSignal;
-    struct sigaction oldInterrupt {
-    }, oldTerminate{};
-    ::sigaction(SIGINT, &action, &oldInterrupt);
-    ::sigaction(SIGTERM, &action, &oldTerminate);
-
-    std::mutex mutex;
-    std::thread worker;
-    std::atomic<bool> busy{false};
-    std::atomic<int> workerFd{-1};
-    int status = 0;
-    bool served = false;
-    auto joinWorker = [&] {
-        if (worker.joinable())
-            worker.join();
-    };
-    // A failure to accept ends the server, after the HotSync under way.
-    struct JoinOnExit {
-        std::thread& thread;
-        ~JoinOnExit() {
-            if (thread.joinable())
-                thread.join();
-        }
-    } joinOnExit{worker};
-    while (!g_stop && !(options.once && served && !busy)) {
-        dlp::Socket_t connection = dlp::acceptWithin(listener, std::chrono::milliseconds(200));
-        if (!connection.open())
-            continue;
-        if (busy) {
-            refuseBusy(std::move(connection));
-            continue;
-        }
-        joinWorker();
-        busy = true;
-        served = true;
-        workerFd = connection.fd();
-        worker = std::thread([&, socket = std::move(connection)]() mutable {
-            bool succeeded = false;
-            try {
-                succeeded = syncOneHandheld(std::move(socket), options).succeeded;
-            } catch (const std::exception& e) {
-                std::cerr << "pathlet: the HotSync failed: " << e.what() << "\n";
+    const StopSignals_t signals;
+    std::atomic<bool> stopping{false};
+    const StopCheck_t stopRequested = [&] { return stopping || g_interrupted; };
+    Runner_t runner(options);
+    std::vector<std::thread> waiters;
+    for (const auto& link : links) {
+        waiters.emplace_back([&, &link = *link] {
+            while (!stopRequested()) {
+                try {
+                    std::optional<Arrival_t> arrival = link.waitForHandheld(stopRequested);
+                    if (!arrival || !runner.serve(link, std::move(*arrival), stopRequested))
+                        continue;
+                } catch (const std::exception& e) {
+                    std::cerr << "pathlet: " << link.name() << ": " << e.what() << "\n";
+                    // A link that failed is tried again after a pause, not in a tight loop.
+                    for (int i = 0; i < 20 && !stopRequested(); ++i)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                }
             }
-            {
-                const std::lock_guard<std::mutex> guard(mutex);
-                status = succeeded ? 0 : 1;
-            }
-            workerFd = -1;
-            busy = false;
         });
     }
-    if (g_stop && busy) {
-        // Ctrl-C during a HotSync: cut the link, so that the conduit fails and leaves the old file.
-        const int fd = workerFd;
-        if (fd >= 0)
-            ::shutdown(fd, SHUT_RDWR);
-    }
-    joinWorker();
-    ::sigaction(SIGINT, &oldInterrupt, nullptr);
-    ::sigaction(SIGTERM, &oldTerminate, nullptr);
-    if (g_stop) {
+    while (!g_interrupted && !runner.done())
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    stopping = true;
+    if (g_interrupted)
+        runner.cut();
+    for (std::thread& waiter : waiters)
+        waiter.join();
+    runner.joinWorker();
+    if (g_interrupted) {
         std::cerr << "pathlet: stopped\n";
         return options.once ? 130 : 0;
     }
-    return status;
+    return runner.status();
 }
 
 } // namespace host

@@ -7,16 +7,18 @@
 #include "dlp/DLP_NetSync.h"
 #include "dlp/DLP_Socket.h"
 #include "host/hotsync/HotSync.h"
+#include "host/link/Link.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace host {
 
 struct SyncOptions {
-    dlp::Endpoint_t listen{"0.0.0.0", dlp::kNetSyncPort};
     std::string root;
     bool once = false;
     bool addUsers = false;
@@ -24,7 +26,6 @@ struct SyncOptions {
     std::optional<uint32_t> codePage;                  // of the handheld's user name, and the HotSync's
     dlp::Timeout_t timeout = std::chrono::seconds(30); // for each answer of the handheld
     HotSyncOptions hotsync;                            // log format, export, code page, wait
-    std::function<void(uint16_t)> onListening;         // told the port (for tests)
     // Runs after each HotSync, before the sync is ended (for tests: a step that fails there).
     std::function<void(const HotSyncResult&)> afterHotSync;
 };
@@ -38,13 +39,14 @@ struct SyncOutcome {
     uint64_t roundTrips = 0;
 };
 
-// One handheld's session on an accepted connection: user, HotSync, the handheld's log line,
-// EndOfSync on every path the link allows.
-SyncOutcome syncOneHandheld(dlp::Socket_t socket, const SyncOptions& options);
+// One handheld's session on a link: user, HotSync, the handheld's log line, EndOfSync on every
+// path the link allows.
+SyncOutcome syncOneHandheld(Arrival_t arrival, const SyncOptions& options);
 
-// Serves handhelds until Ctrl-C, or until the first HotSync with `once`; returns the exit status
-// (with `once`, 0 exactly when that HotSync succeeded).
-int serveHandhelds(const SyncOptions& options);
+// Serves handhelds on every link at once, one HotSync at a time, until Ctrl-C, or until the first
+// HotSync with `once`; returns the exit status (with `once`, 0 exactly when that HotSync
+// succeeded). @exception UsageError when there is no root or no link.
+int serveHandhelds(const SyncOptions& options, std::vector<std::unique_ptr<Link_t>> links);
 
 } // namespace host
 

@@ -55,7 +55,10 @@ protected:
         options.timeout = 5s;
         options.hotsync.logFormat = host::LogFormat::Text;
         options.afterHotSync = std::move(after);
-        result.outcome = host::syncOneHandheld(dlp::Socket_t(fds[0]), options);
+        host::Arrival_t arrival;
+        arrival.where = "a socket pair";
+        arrival.transport = std::make_unique<dlp::NetSyncTransport_t>(dlp::Socket_t(fds[0]), 5s);
+        result.outcome = host::syncOneHandheld(std::move(arrival), options);
         handheld.join();
         return result;
     }

@@ -16,8 +16,9 @@ _pathlet() {
         esac
     done
     case $prev in
-    --handheld | --root | -o | --output)
+    --handheld | --root | -o | --output | --serial)
         COMPREPLY=($(compgen -f -- "$cur")); compopt -o filenames 2>/dev/null; return ;;
+    --baud) COMPREPLY=($(compgen -W "9600 19200 38400 57600 115200 230400" -- "$cur")); return ;;
     --log-format) COMPREPLY=($(compgen -W "text jsonl" -- "$cur")); return ;;
     --export | --format) COMPREPLY=($(compgen -W "gpx geojson" -- "$cur")); return ;;
     --sync-type) COMPREPLY=($(compgen -W "0 1 2 3 4 5 6 7 fast slow handheld-to-desktop desktop-to-handheld install backup nothing profile-install" -- "$cur")); return ;;
@@ -27,7 +28,7 @@ _pathlet() {
     local options
     case $command in
     "") COMPREPLY=($(compgen -W "hotsync sync users configure info demo dump export plot --help --version" -- "$cur")); return ;;
-    sync) options="--listen --once --root --log-format --add-users --quiet --codepage --export --timeout --help" ;;
+    sync) options="--listen --usb --serial --baud --once --root --log-format --add-users --quiet --codepage --export --timeout --help" ;;
     hotsync) options="--handheld --root --user --sync-type --log-format --codepage --wait --export --help" ;;
     users)
         case $sub in

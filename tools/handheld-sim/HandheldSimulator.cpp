@@ -286,6 +286,10 @@ void Simulator::serve(dlp::Transport_t& transport, const Faults& faults) {
     if (transport.receive().transaction != 2)
         throw dlp::ProtocolError_t("the desktop's confirmation is not transaction 2");
     transport.send({2, confirmAnswer()});
+    serveRequests(transport, faults);
+}
+
+void Simulator::serveRequests(dlp::Transport_t& transport, const Faults& faults) {
     while (!m_ended) {
         const dlp::Frame_t frame = transport.receive();
         if (frame.transaction == 0 || frame.transaction == 0xFF)

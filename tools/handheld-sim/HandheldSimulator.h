@@ -69,6 +69,9 @@ public:
     // Plays the handheld's part over `transport` until EndOfSync is answered or a fault ends it.
     // @exception dlp::LinkError_t, dlp::ProtocolError_t when the desktop fails.
     void serve(dlp::Transport_t& transport, const Faults& faults);
+    // The same after the link is open: without the Net Sync handshake (the serial stack opens
+    // with CMP instead).
+    void serveRequests(dlp::Transport_t& transport, const Faults& faults);
 
 private:
     dlp::Response_t readDbList(const dlp::Request_t& request);

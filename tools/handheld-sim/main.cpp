@@ -1,9 +1,13 @@
-// pathlet-handheld-sim: a handheld set to network HotSync, for tests. It connects to a desktop,
+// pathlet-handheld-sim: a handheld that HotSyncs, for tests. Over the network it connects to a
+// desktop; on a serial line (a tty, or a pseudo-terminal it makes) it plays a cradle handheld. It
 // serves the .pdb files it was given, and fails on request.
 #include "HandheldSimulator.h"
+#include "PtyPair.h"
+#include "SerialHandheld.h"
 #include "host/arguments/UsageCheck.h"
 
 #include "dlp/DLP_NetSync.h"
+#include "dlp/DLP_Tty.h"
 
 #include <CLI/CLI.hpp>
 
@@ -12,6 +16,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -40,6 +45,54 @@ std::vector<sim::Database> databasesAt(const std::string& path) {
     return databases;
 }
 
+// Plays the handheld on a serial line; returns the exit status.
+int playSerialLine(sim::Simulator& simulator, const std::string& path, bool pty,
+                   const sim::SerialSetup& setup, const sim::Faults& faults) {
+    std::unique_ptr<dlp::TtyStream_t> line;
+    dlp::TtyStream_t* tty = nullptr;
+    std::optional<sim::PtyPair> pair;
+    if (pty) {
+        pair.emplace();
+        std::cout << "pty " << pair->path() << std::endl;
+        if (!pair->awaitFarEnd(setup.timeout)) {
+            std::cerr << "pathlet-handheld-sim: nobody opened " << pair->path() << "\n";
+            return 1;
+        }
+        // The desktop drops what came before it was ready; a handheld is put in its cradle after.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        line = std::make_unique<dlp::TtyStream_t>(pair->takeMaster(), pair->path());
+    } else {
+        line = std::make_unique<dlp::TtyStream_t>(path);
+    }
+    tty = line.get();
+    sim::SerialReport report;
+    try {
+        sim::playSerial(simulator, std::move(line), tty, pty, setup, faults, report,
+                        [](const sim::SerialReport& seen) {
+                            std::cout << "baud " << seen.seen << (seen.longForm ? " long" : "") << std::endl;
+                        });
+    } catch (const dlp::LinkError_t& e) {
+        if (!simulator.ended() && !setup.faults.neverWake)
+            report.problems.push_back(e.what());
+    } catch (const dlp::ProtocolError_t& e) {
+        report.problems.push_back(e.what());
+    }
+    for (const std::string& line : simulator.syncLog())
+        std::cout << "log: " << line << "\n";
+    std::cout << simulator.recordsRead() << " records read, " << simulator.requests() << " requests\n";
+    if (setup.faults.neverWake) {
+        std::cout << "never woke\n";
+        return 0;
+    }
+    for (const std::string& problem : report.problems)
+        std::cerr << "pathlet-handheld-sim: " << problem << "\n";
+    if (!simulator.ended()) {
+        std::cerr << "pathlet-handheld-sim: the sync did not end\n";
+        return 1;
+    }
+    return report.problems.empty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -63,6 +116,33 @@ int main(int argc, char** argv) {
                    "FUNCTION=CODE: answer that function (hex, e.g. 17=5) with a DLP error");
     cli.add_option("--lie", lie,
                    "KIND@N: answer request N wrongly (transaction, function, oversized, short, garbage)");
+    // The serial line.
+    std::string serial, stack = "slp", version = "1.3";
+    bool pty = false, shortPadp = false;
+    double ackTimeout = 2, deaf = 0;
+    sim::SerialSetup setup;
+    auto* ptyFlag = cli.add_flag("--pty", pty,
+                                 "Play a cradle handheld on a new pseudo-terminal: prints 'pty PATH' for the "
+                                 "desktop to open, then 'baud RATE' once CMP is done");
+    cli.add_option("--serial", serial, "Play a cradle handheld on this tty")->excludes(ptyFlag);
+    cli.add_option("--stack", stack,
+                   "On a serial line: slp (the serial stack, default) or netsync (Net Sync "
+                   "framing, as a USB handheld on the kernel's tty)")
+        ->check(CLI::IsMember({"slp", "netsync"}));
+    cli.add_option("--max-baud", setup.maxBaud, "The fastest rate the handheld offers (default 115200)");
+    cli.add_option("--cmp-version", version, "The CMP version of the wakeup (default 1.3)");
+    cli.add_flag("--short-padp", shortPadp, "Do not offer long PADP headers (as Palm OS 3 handhelds)");
+    cli.add_option("--ack-timeout", ackTimeout,
+                   "Seconds to wait for the desktop's acknowledgement (default 2)");
+    cli.add_option("--bad-crc", setup.faults.badCrcAt, "Send the Nth SLP frame with a wrong CRC");
+    cli.add_option("--lose-ack", setup.faults.loseAckAt,
+                   "Never acknowledge the Nth request (answer it only)");
+    cli.add_option("--duplicate", setup.faults.duplicateAt, "Send the Nth data fragment twice");
+    cli.add_flag("--garbage", setup.faults.garbage, "Send noise before every SLP frame");
+    cli.add_flag("--never-wake", setup.faults.neverWake, "Never send the CMP wakeup");
+    cli.add_flag("--repeat-wakeup", setup.faults.repeatWakeUp,
+                 "Repeat the wakeup until the INIT comes, as some handhelds do");
+    cli.add_option("--deaf", deaf, "Seconds the handheld takes nothing after the rate change (default 0)");
     if (const auto status = cli::parseArguments(cli, argc, argv))
         return *status;
     try {
@@ -98,6 +178,19 @@ int main(int argc, char** argv) {
         if (!handheld.empty())
             facts.databases = databasesAt(handheld);
         sim::Simulator simulator(std::move(facts));
+        if (pty || !serial.empty()) {
+            const auto dot = version.find('.');
+            if (dot == std::string::npos)
+                throw std::invalid_argument("--cmp-version takes MAJOR.MINOR, not " + version);
+            setup.cmpMajor = static_cast<uint8_t>(std::stoul(version.substr(0, dot)));
+            setup.cmpMinor = static_cast<uint8_t>(std::stoul(version.substr(dot + 1)));
+            setup.stack = stack == "netsync" ? sim::Stack::NetSync : sim::Stack::Slp;
+            setup.longForm = !shortPadp;
+            setup.ackTimeout = std::chrono::milliseconds(static_cast<long long>(ackTimeout * 1000));
+            setup.timeout = std::chrono::milliseconds(static_cast<long long>(timeout * 1000));
+            setup.faults.deafAfterSwitch = std::chrono::milliseconds(static_cast<long long>(deaf * 1000));
+            return playSerialLine(simulator, serial, pty, setup, faults);
+        }
         const dlp::Endpoint_t endpoint = dlp::parseEndpoint(connect, dlp::kNetSyncPort);
         const auto wait = dlp::Timeout_t(static_cast<long long>(timeout * 1000));
         dlp::NetSyncTransport_t transport(dlp::connectTo(endpoint, wait), wait);

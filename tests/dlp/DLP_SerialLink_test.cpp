@@ -1,0 +1,260 @@
+// Whole sessions on a pseudo-terminal: the desktop opens the far end as it would a serial port,
+// the simulated handheld plays a cradle handheld on the master, faults and all. The line's rate
+// as the desktop set it is read on the master.
+#include "HandheldSimulator.h"
+#include "PtyPair.h"
+#include "SerialHandheld.h"
+
+#include "dlp/DLP_Desktop.h"
+#include "dlp/DLP_SerialAccept.h"
+#include "dlp/DLP_Tty.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using std::chrono::steady_clock;
+
+dlp::SerialOptions_t quickDesktop() {
+    dlp::SerialOptions_t options;
+    options.ackTimeout = 300ms;
+    options.tries = 5;
+    options.timeout = 2s;
+    options.tickleEvery = 0ms;
+    options.switchPause = 10ms;
+    options.settleWindow = 1500ms;
+    options.poll = 50ms;
+    options.nudgeAfter = 0ms;
+    return options;
+}
+
+sim::SerialSetup quickHandheld() {
+    sim::SerialSetup setup;
+    setup.ackTimeout = 300ms;
+    setup.timeout = 2s;
+    return setup;
+}
+
+struct SerialRun {
+    std::string outcome = "completed"; // or what ended the desktop's session
+    std::string handheld;              // what ended the handheld's, if anything did
+    dlp::LinkKind_t kind = dlp::LinkKind_t::SerialStack;
+    uint32_t desktopBaud = 0;
+    sim::SerialReport report;
+    bool ended = false;
+    int requests = 0;
+    steady_clock::duration took{};
+};
+
+// One session; `idle` is how long the desktop works between two requests.
+SerialRun runSession(const sim::SerialSetup& setup, const sim::Faults& faults = {},
+                     const dlp::SerialOptions_t& options = quickDesktop(),
+                     std::chrono::milliseconds idle = 0ms) {
+    SerialRun run;
+    sim::PtyPair pair;
+    auto desktopLine = std::make_unique<dlp::TtyStream_t>(pair.path());
+    auto handheldLine = std::make_unique<dlp::TtyStream_t>(pair.takeMaster(), pair.path());
+    sim::Facts facts;
+    facts.user.name = "Ann";
+    sim::Simulator simulator(facts);
+    std::thread handheld([&, line = std::move(handheldLine)]() mutable {
+        dlp::TtyStream_t* tty = line.get();
+        try {
+            sim::playSerial(simulator, std::move(line), tty, true, setup, faults, run.report, {});
+        } catch (const std::exception& e) {
+            run.handheld = e.what();
+        }
+    });
+    const auto start = steady_clock::now();
+    try {
+        dlp::AcceptedLink_t link =
+            dlp::acceptOnTty(*desktopLine, options, [&] { return steady_clock::now() - start > 1s; });
+        if (!link.transport) {
+            run.outcome = "no handheld";
+        } else {
+            run.kind = link.kind;
+            run.desktopBaud = desktopLine->baud();
+            EXPECT_EQ(link.baud, run.desktopBaud);
+            dlp::DesktopSession_t session(*link.transport);
+            if (link.kind == dlp::LinkKind_t::NetSync)
+                session.handshake();
+            session.readSysInfo();
+            EXPECT_EQ(session.readUserInfo().name, "Ann");
+            std::this_thread::sleep_for(idle);
+            uint8_t handle = 0;
+            EXPECT_EQ(session.openDb("TrackDB", 0, 0x80, handle), dlp::kDlpNotFound);
+            session.endOfSync(0);
+        }
+    } catch (const dlp::ProtocolError_t& e) {
+        run.outcome = std::string("protocol: ") + e.what();
+    } catch (const dlp::LinkError_t& e) {
+        run.outcome = std::string("link: ") + e.what();
+    }
+    run.took = steady_clock::now() - start;
+    // The handheld may still wait for the desktop: hanging up ends it.
+    desktopLine.reset();
+    handheld.join();
+    run.ended = simulator.ended();
+    run.requests = simulator.requests();
+    return run;
+}
+
+TEST(DlpSerialLink, AWholeSessionMovesToTheAgreedRate) {
+    const SerialRun run = runSession(quickHandheld());
+    EXPECT_EQ(run.outcome, "completed");
+    EXPECT_EQ(run.handheld, "");
+    EXPECT_EQ(run.kind, dlp::LinkKind_t::SerialStack);
+    EXPECT_TRUE(run.ended);
+    EXPECT_EQ(run.requests, 4);
+    EXPECT_EQ(run.report.beforeAck, 9600u); // not before the handheld had acknowledged the INIT
+    EXPECT_EQ(run.report.offered, 115200u);
+    EXPECT_EQ(run.report.seen, 115200u);
+    EXPECT_EQ(run.desktopBaud, 115200u);
+    EXPECT_TRUE(run.report.longForm);
+    EXPECT_TRUE(run.report.problems.empty());
+}
+
+TEST(DlpSerialLink, TheRateIsTheSlowerOfTheTwoMaximums) {
+    sim::SerialSetup slow = quickHandheld();
+    slow.maxBaud = 57600;
+    EXPECT_EQ(runSession(slow).report.seen, 57600u);
+    dlp::SerialOptions_t capped = quickDesktop();
+    capped.maxBaud = 38400;
+    const SerialRun run = runSession(quickHandheld(), {}, capped);
+    EXPECT_EQ(run.report.seen, 38400u);
+    EXPECT_EQ(run.desktopBaud, 38400u);
+    sim::SerialSetup oldest = quickHandheld();
+    oldest.maxBaud = 9600;
+    oldest.longForm = false;
+    const SerialRun stays = runSession(oldest);
+    EXPECT_EQ(stays.outcome, "completed");
+    EXPECT_EQ(stays.report.offered, 9600u);
+    EXPECT_EQ(stays.desktopBaud, 9600u);
+    EXPECT_FALSE(stays.report.longForm);
+}
+
+TEST(DlpSerialLink, TheLinesFaultsAreRidden) {
+    auto with = [](auto change) {
+        sim::SerialSetup setup = quickHandheld();
+        change(setup.faults);
+        return runSession(setup);
+    };
+    for (int frame = 2; frame <= 5; ++frame) {
+        const SerialRun run = with([frame](sim::SerialFaults& f) { f.badCrcAt = frame; });
+        EXPECT_EQ(run.outcome, "completed") << "bad CRC on frame " << frame;
+        EXPECT_TRUE(run.ended);
+    }
+    EXPECT_EQ(with([](sim::SerialFaults& f) { f.loseAckAt = 2; }).outcome, "completed");
+    EXPECT_EQ(with([](sim::SerialFaults& f) { f.duplicateAt = 3; }).outcome, "completed");
+    EXPECT_EQ(with([](sim::SerialFaults& f) { f.garbage = true; }).outcome, "completed");
+    EXPECT_EQ(with([](sim::SerialFaults& f) { f.repeatWakeUp = true; }).outcome, "completed");
+}
+
+TEST(DlpSerialLink, AHandheldSlowToFollowTheRateIsReachedQuickly) {
+    sim::SerialSetup setup = quickHandheld();
+    setup.faults.deafAfterSwitch = 800ms; // as a real handheld was seen to be
+    dlp::SerialOptions_t options = quickDesktop();
+    options.ackTimeout = 2s;
+    options.tries = 2;
+    const SerialRun run = runSession(setup, {}, options);
+    EXPECT_EQ(run.outcome, "completed");
+    EXPECT_LT(run.took, 2s); // not a whole acknowledgement time lost
+}
+
+TEST(DlpSerialLink, TicklesKeepTheHandheldWaitingWhileTheDesktopWorks) {
+    sim::SerialSetup setup = quickHandheld();
+    setup.timeout = 400ms;
+    dlp::SerialOptions_t options = quickDesktop();
+    options.tickleEvery = 100ms;
+    EXPECT_EQ(runSession(setup, {}, options, 900ms).outcome, "completed");
+    options.tickleEvery = 0ms;
+    const SerialRun silent = runSession(setup, {}, options, 900ms);
+    EXPECT_NE(silent.outcome, "completed");
+    EXPECT_NE(silent.handheld.find("said nothing"), std::string::npos) << silent.handheld;
+}
+
+TEST(DlpSerialLink, ADroppedOrStalledHandheldEndsTheSession) {
+    sim::Faults drop;
+    drop.dropAt = 2;
+    EXPECT_NE(runSession(quickHandheld(), drop).outcome.find("hung up"), std::string::npos);
+    sim::Faults stall;
+    stall.stallAt = 3;
+    EXPECT_EQ(runSession(quickHandheld(), stall).outcome, "link: the handheld said nothing for 2.0 s");
+}
+
+TEST(DlpSerialLink, ANewerCmpIsAbortedOnBothSides) {
+    sim::SerialSetup setup = quickHandheld();
+    setup.cmpMajor = 2;
+    const SerialRun run = runSession(setup);
+    EXPECT_EQ(run.outcome, "protocol: the handheld speaks CMP 2.3; this desktop knows version 1 only");
+    EXPECT_EQ(run.handheld, "the desktop aborted CMP (flags 128)");
+}
+
+TEST(DlpSerialLink, AHandheldThatNeverWakesIsWaitedForUntilStopped) {
+    sim::SerialSetup setup = quickHandheld();
+    setup.faults.neverWake = true;
+    const SerialRun run = runSession(setup);
+    EXPECT_EQ(run.outcome, "no handheld");
+    EXPECT_GE(run.took, 1s);
+    EXPECT_EQ(run.handheld, "");
+}
+
+TEST(DlpSerialLink, NetSyncFramingOnATty) {
+    sim::SerialSetup setup = quickHandheld();
+    setup.stack = sim::Stack::NetSync;
+    const SerialRun run = runSession(setup);
+    EXPECT_EQ(run.outcome, "completed");
+    EXPECT_EQ(run.handheld, "");
+    EXPECT_EQ(run.kind, dlp::LinkKind_t::NetSync);
+    EXPECT_EQ(run.desktopBaud, 9600u);
+    EXPECT_TRUE(run.ended);
+}
+
+TEST(DlpTty, OpensOnlyTerminalsAndTakesOnlyLineRates) {
+    sim::PtyPair pair;
+    dlp::TtyStream_t line(pair.path());
+    EXPECT_EQ(line.describe(), pair.path() + " at 9600 baud");
+    line.setBaud(230400);
+    EXPECT_EQ(line.baud(), 230400u);
+    EXPECT_EQ(line.describe(), pair.path() + " at 230400 baud");
+    try {
+        line.setBaud(12345);
+        FAIL();
+    } catch (const std::invalid_argument& e) {
+        EXPECT_STREQ(e.what(),
+                     "12345 baud is not a rate a serial line can be set to (9600, 19200, 38400, 57600, "
+                     "115200, 230400)");
+    }
+    EXPECT_EQ(line.baud(), 230400u);
+    try {
+        dlp::TtyStream_t notATerminal("/dev/null");
+        FAIL();
+    } catch (const dlp::LinkError_t& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("/dev/null is not a terminal: ", 0), 0u) << e.what();
+    }
+    EXPECT_THROW(dlp::TtyStream_t("/nonexistent/ttyS9"), dlp::LinkError_t);
+}
+
+TEST(DlpTty, ReadsAndWritesEveryByteAndWaitsNoLongerThanAsked) {
+    sim::PtyPair pair;
+    dlp::TtyStream_t desktop(pair.path());
+    dlp::TtyStream_t handheld(pair.takeMaster(), pair.path());
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte)
+        all.push_back(static_cast<char>(byte));
+    handheld.write(all, 1s);
+    std::string got(256, '\0');
+    dlp::readExactly(desktop, got.data(), got.size(), 1s);
+    EXPECT_EQ(got, all); // NUL, XON, XOFF, CR and LF pass raw
+    const auto start = steady_clock::now();
+    char byte;
+    EXPECT_THROW(desktop.readSome(&byte, 1, 100ms), dlp::LinkError_t);
+    EXPECT_GE(steady_clock::now() - start, 100ms);
+    EXPECT_LT(steady_clock::now() - start, 1s);
+}
+
+} // namespace
