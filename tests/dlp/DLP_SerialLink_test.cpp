@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -258,3 +260,43 @@ TEST(DlpTty, ReadsAndWritesEveryByteAndWaitsNoLongerThanAsked) {
 }
 
 } // namespace
+
+// The command itself: it makes the pair, says where, plays the handheld and says the rate it saw.
+std::vector<std::string> linesOf(FILE* output) {
+    std::vector<std::string> lines;
+    char line[512];
+    while (std::fgets(line, sizeof line, output))
+        lines.emplace_back(line, std::strcspn(line, "\n"));
+    return lines;
+}
+
+TEST(HandheldSimCommand, PlaysACradleHandheldOnAPseudoTerminal) {
+    FILE* output =
+        ::popen(PATHLET_SIMULATOR " --pty --user Ann --max-baud 57600 --timeout 5 --ack-timeout 0.3 "
+                                  "--garbage --repeat-wakeup",
+                "r");
+    ASSERT_NE(output, nullptr);
+    char first[256] = {};
+    ASSERT_NE(std::fgets(first, sizeof first, output), nullptr);
+    const std::string announced(first, std::strcspn(first, "\n"));
+    ASSERT_EQ(announced.rfind("pty /dev/", 0), 0u) << announced;
+    std::string outcome = "completed";
+    {
+        dlp::TtyStream_t line(announced.substr(4));
+        try {
+            dlp::AcceptedLink_t link = dlp::acceptOnTty(line, quickDesktop(), {});
+            dlp::DesktopSession_t session(*link.transport);
+            EXPECT_EQ(session.readUserInfo().name, "Ann");
+            session.addSyncLogEntry("Pathlet: nothing to do");
+            session.endOfSync(0);
+            EXPECT_EQ(line.baud(), 57600u);
+        } catch (const std::exception& e) {
+            outcome = e.what();
+        }
+    }
+    const std::vector<std::string> rest = linesOf(output);
+    EXPECT_EQ(::pclose(output), 0);
+    EXPECT_EQ(outcome, "completed");
+    EXPECT_EQ(rest, (std::vector<std::string>{"baud 57600 long", "log: Pathlet: nothing to do",
+                                              "0 records read, 3 requests"}));
+}
