@@ -65,6 +65,20 @@ with tempfile.TemporaryDirectory() as prefix:
                 check(option in text, f"{page} describes {option} of '{' '.join(command)}'")
                 check(option in complete(script, name, *command, option[:4]),
                       f"completion offers {option} for '{' '.join(command)}'")
+    # The udev rule and the user unit: the unit runs the installed program with options it has.
+    rules = os.path.join(prefix, "lib", "udev", "rules.d", "60-pathlet-handhelds.rules")
+    check(os.path.isfile(rules), "the udev rule installed")
+    rule_text = open(rules).read()
+    check(rule_text.count('TAG+="uaccess"') >= 2 * 40 and "MODE=" not in rule_text and "GROUP=" not in rule_text,
+          "the udev rule lets the logged-in user open every device, with no mode or group")
+    unit = os.path.join(prefix, "share", "systemd", "user", "pathlet-sync.service")
+    check(os.path.isfile(unit), "the systemd user unit installed")
+    unit_text = open(unit).read()
+    check(f"ExecStart={pathlet} sync" in unit_text, "the unit runs the installed pathlet")
+    _, sync_options = help_of(pathlet, "sync")
+    arguments = "\n".join(line for line in unit_text.splitlines() if "PATHLET_SYNC_ARGS=" in line or "ExecStart" in line)
+    for option in re.findall(r"(--[a-z][a-z-]*)", arguments):
+        check(option in sync_options, f"the unit's {option} is an option of pathlet sync")
     check(complete(script, "pathlet", "hot") == ["hotsync"], "completion of a command")
     check(complete(script, "pathlet", "hotsync", "--export", "g") == ["gpx", "geojson"], "completion of a value")
 print("install checks passed")
