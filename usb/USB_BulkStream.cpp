@@ -12,6 +12,9 @@ namespace {
 
 using Clock_t = std::chrono::steady_clock;
 
+// How long a transfer of several packets waits before it hands over what it holds.
+constexpr unsigned int kPartialWait = 200;
+
 std::string seconds(dlp::Timeout_t timeout) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(timeout.count()) / 1000);
@@ -90,9 +93,15 @@ std::size_t BulkStream_t::readSome(char* data, std::size_t capacity, dlp::Timeou
             libusb_device_handle* handle = m_device->handle();
             if (!handle)
                 throw dlp::LinkError_t(label + " is closed");
+            // A transfer of more than one packet ends early only on a short packet. A message that
+            // ends on a packet boundary has none after it, so such a transfer is given a short
+            // while and then what it holds is taken (and an empty one asked again).
+            const unsigned int wait = size > m_pipes.in.maxPacket
+                                          ? std::min(millisecondsLeft(deadline), kPartialWait)
+                                          : millisecondsLeft(deadline);
             status = m_device->transfer(m_pipes.in.address, LIBUSB_TRANSFER_TYPE_BULK,
                                         reinterpret_cast<unsigned char*>(m_kept.data()),
-                                        static_cast<int>(size), millisecondsLeft(deadline), got);
+                                        static_cast<int>(size), wait, got);
             // A stalled IN endpoint is cleared and read once more, as the device may have reset it
             // after a transient error; a second stall is the device refusing.
             if (status == LIBUSB_ERROR_PIPE && !stalled) {
@@ -104,8 +113,8 @@ std::size_t BulkStream_t::readSome(char* data, std::size_t capacity, dlp::Timeou
         m_kept.resize(static_cast<std::size_t>(std::max(got, 0)));
         if (got > 0 && (status == LIBUSB_SUCCESS || status == LIBUSB_ERROR_TIMEOUT))
             return readSome(data, capacity, timeout);
-        if (status == LIBUSB_SUCCESS && Clock_t::now() < deadline) {
-            m_kept.resize(size); // a zero-length packet: nothing, but not the end
+        if ((status == LIBUSB_SUCCESS || status == LIBUSB_ERROR_TIMEOUT) && Clock_t::now() < deadline) {
+            m_kept.resize(size); // a zero-length packet, or nothing yet: not the end
             continue;
         }
         if (status == LIBUSB_SUCCESS || status == LIBUSB_ERROR_TIMEOUT)

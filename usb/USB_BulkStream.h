@@ -5,10 +5,12 @@
 //
 // A write is exactly one OUT transfer of the bytes given, never padded or merged: devices stall
 // when a transfer carries anything but a whole frame or a frame's header or body. A read is one IN
-// transfer of whole packets, sized to what the caller wants (a transfer completes when it is full
-// or on a short packet, and devices send no zero-length packet after a body whose size is a
-// multiple of the packet size, so a larger transfer would wait for the next answer); bytes beyond
-// what the caller wanted are kept for the next read.
+// transfer of whole packets, sized to what the caller wants: a transfer completes when it is full
+// or on a short packet, and devices send no zero-length packet after a message whose size is a
+// multiple of the packet size, so a transfer of several packets is ended after a short while and
+// what it holds is taken. Bytes beyond what the caller wanted are kept for the next read. A reader
+// that knows how much it wants (a frame's header, then its body) is served at once by asking for
+// exactly that.
 
 #include "dlp/DLP_ByteStream.h"
 #include "usb/USB_Endpoints.h"

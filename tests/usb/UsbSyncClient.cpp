@@ -4,7 +4,7 @@
 //
 //   pathlet-usb-client [--within MS] [--handheld FILE.pdb] [--database NAME] [--expect-stack
 //       netsync|serial] [--expect-error TEXT] [--expect-leave yes|no] [--split] [--one-more-byte]
-//       [--replay RECORDING] [--sessions N] [--cut-after MS] [--timeout MS]
+//       [--replay RECORDING] [--sessions N] [--cut-after MS] [--timeout MS] [--greedy]
 //
 // Exit status 0 when everything came as expected.
 #include "BedRecording.h"
@@ -28,8 +28,8 @@ using namespace std::chrono_literals;
 // byte too many, as a desktop once did that stalled the devices.
 class ReshapedStream : public dlp::ByteStream_t {
 public:
-    ReshapedStream(std::unique_ptr<dlp::ByteStream_t> inner, bool split, bool extra)
-        : m_inner(std::move(inner)), m_split(split), m_extra(extra) {}
+    ReshapedStream(std::unique_ptr<dlp::ByteStream_t> inner, bool split, bool extra, bool greedy)
+        : m_inner(std::move(inner)), m_split(split), m_extra(extra), m_greedy(greedy) {}
     void write(std::string_view bytes, dlp::Timeout_t timeout) override {
         if (m_extra)
             return m_inner->write(std::string(bytes) + '\0', timeout);
@@ -39,20 +39,37 @@ public:
         }
         m_inner->write(bytes, timeout);
     }
+    // Greedy: asks for 4 KiB whatever the caller wants, as a reader of a serial line does, and
+    // notes the longest wait.
     std::size_t readSome(char* data, std::size_t capacity, dlp::Timeout_t timeout) override {
-        return m_inner->readSome(data, capacity, timeout);
+        if (!m_greedy)
+            return m_inner->readSome(data, capacity, timeout);
+        if (m_kept.empty()) {
+            const auto start = std::chrono::steady_clock::now();
+            m_kept.resize(4096);
+            m_kept.resize(m_inner->readSome(m_kept.data(), m_kept.size(), timeout));
+            m_longest = std::max(m_longest, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                std::chrono::steady_clock::now() - start));
+        }
+        const std::size_t count = std::min(capacity, m_kept.size());
+        std::copy_n(m_kept.data(), count, data);
+        m_kept.erase(0, count);
+        return count;
     }
     std::string describe() const override { return m_inner->describe(); }
+    std::chrono::milliseconds longest() const { return m_longest; }
 
 private:
     std::unique_ptr<dlp::ByteStream_t> m_inner;
-    bool m_split, m_extra;
+    bool m_split, m_extra, m_greedy;
+    std::string m_kept;
+    std::chrono::milliseconds m_longest{0};
 };
 
 struct Options {
     long within = 10000;
     std::string handheld, database = "TrackDB", expectStack = "netsync", expectError, expectLeave, replay;
-    bool split = false, extra = false;
+    bool split = false, extra = false, greedy = false;
     int sessions = 1;
     long cutAfter = 0;
     long timeout = 5000; // ms for each frame
@@ -139,9 +156,10 @@ int serve(usb::Connection_t& connection, const Options& options) {
         });
     int status = 0;
     try {
-        dlp::NetSyncTransport_t transport(
-            std::make_unique<ReshapedStream>(connection.takeStream(), options.split, options.extra),
-            std::chrono::milliseconds(options.timeout));
+        auto stream = std::make_unique<ReshapedStream>(connection.takeStream(), options.split, options.extra,
+                                                       options.greedy);
+        const ReshapedStream& reshaped = *stream;
+        dlp::NetSyncTransport_t transport(std::move(stream), std::chrono::milliseconds(options.timeout));
         if (!options.replay.empty()) {
             replay(transport, options.replay);
         } else {
@@ -151,6 +169,13 @@ int serve(usb::Connection_t& connection, const Options& options) {
         if (!options.expectError.empty()) {
             std::cerr << "usb-client: the session succeeded, '" << options.expectError << "' was expected\n";
             status = 1;
+        }
+        if (options.greedy) {
+            std::cout << "the longest read took " << reshaped.longest().count() << " ms\n";
+            if (reshaped.longest() > 1s) {
+                std::cerr << "usb-client: a read waited past a second for bytes that had come\n";
+                status = 1;
+            }
         }
     } catch (const std::exception& e) {
         const bool expected = !options.expectError.empty() &&
@@ -205,6 +230,8 @@ int main(int argc, char** argv) {
             options.cutAfter = std::stol(value());
         else if (arg == "--split")
             options.split = true;
+        else if (arg == "--greedy")
+            options.greedy = true;
         else if (arg == "--one-more-byte")
             options.extra = true;
         else {
