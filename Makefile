@@ -96,6 +96,7 @@ bench: deps
 	bench/hotsync_bench.sh build-bench
 	bench/users_bench.sh build-bench
 	bench/sync_bench.sh build-bench
+	/usr/bin/python3 bench/link_bench.py build-bench
 
 FUZZ_SECONDS ?= 600
 
