@@ -52,6 +52,10 @@ PadpPacket_t decodePadp(uint8_t transaction, std::string_view payload) {
     return packet;
 }
 
+std::string PadpLink_t::peer() const {
+    return m_options.role == PadpRole_t::Desktop ? "the handheld" : "the desktop";
+}
+
 PadpLink_t::PadpLink_t(ByteStream_t& stream, PadpOptions_t options)
     : m_stream(stream), m_options(options), m_reader(stream) {
     if (m_options.fragmentSize == 0 || m_options.fragmentSize > kPadpMaxFragment)
@@ -91,9 +95,7 @@ std::optional<PadpPacket_t> PadpLink_t::nextPacket(Deadline_t deadline) {
             m_acked[packet.transaction] = true;
             return packet;
         case kPadpAbort:
-            throw LinkError_t(
-                std::string(m_options.role == PadpRole_t::Desktop ? "the handheld" : "the desktop") +
-                " ended the link (PADP abort)");
+            throw LinkError_t(peer() + " ended the link (PADP abort)");
         default:
             throw ProtocolError_t("a PADP packet of unknown type " + number(packet.type));
         }
@@ -138,10 +140,9 @@ void PadpLink_t::post(uint8_t transaction, std::string_view message) {
 }
 
 void PadpLink_t::send(uint8_t transaction, std::string_view message) {
-    const std::string peer = m_options.role == PadpRole_t::Desktop ? "the handheld" : "the desktop";
     const bool longForm = m_options.role == PadpRole_t::Handheld ? m_longForm : message.size() > 0xFFFF;
     if (message.size() > 0xFFFFFFFFu || (longForm && !m_longForm))
-        throw LinkError_t("a message of " + number(message.size()) + " bytes is too long for " + peer +
+        throw LinkError_t("a message of " + number(message.size()) + " bytes is too long for " + peer() +
                           ", which did not agree to long PADP headers");
     m_lastTransaction = transaction;
     std::size_t offset = 0;
@@ -159,7 +160,7 @@ void PadpLink_t::send(uint8_t transaction, std::string_view message) {
             const auto now = steady_clock::now();
             const bool settling = now < m_settleUntil;
             if (!settling && tries++ == m_options.tries)
-                throw LinkError_t(peer + " did not acknowledge transaction " + number(transaction) +
+                throw LinkError_t(peer() + " did not acknowledge transaction " + number(transaction) +
                                   " after " + number(static_cast<uint64_t>(m_options.tries)) + " tries of " +
                                   seconds(m_options.ackTimeout));
             writePacket(fragment);
@@ -179,9 +180,8 @@ bool PadpLink_t::awaitAck(const PadpPacket_t& fragment, bool lastFragment, Deadl
                 (packet->size != fragment.size && !((fragment.flags & kPadpFirst) && lastFragment)))
                 continue;
             if (packet->flags & kPadpMemoryError)
-                throw ProtocolError_t(
-                    std::string(m_options.role == PadpRole_t::Desktop ? "the handheld" : "the desktop") +
-                    " had no memory for the message of transaction " + number(fragment.transaction));
+                throw ProtocolError_t(peer() + " had no memory for the message of transaction " +
+                                      number(fragment.transaction));
             return true;
         }
         if (packet->type != kPadpData)
@@ -206,9 +206,7 @@ bool PadpLink_t::awaitAck(const PadpPacket_t& fragment, bool lastFragment, Deadl
 Frame_t PadpLink_t::receive() {
     std::optional<Frame_t> message = receiveMessage(steady_clock::now() + m_options.timeout, true);
     if (!message)
-        throw LinkError_t(
-            std::string(m_options.role == PadpRole_t::Desktop ? "the handheld" : "the desktop") +
-            " said nothing for " + seconds(m_options.timeout));
+        throw LinkError_t(peer() + " said nothing for " + seconds(m_options.timeout));
     return std::move(*message);
 }
 
@@ -217,7 +215,6 @@ std::optional<Frame_t> PadpLink_t::receiveUntil(Deadline_t deadline) {
 }
 
 std::optional<Frame_t> PadpLink_t::receiveMessage(Deadline_t startBy, bool tickleExtends) {
-    const std::string peer = m_options.role == PadpRole_t::Desktop ? "the handheld" : "the desktop";
     Deadline_t deadline = startBy;
     bool started = false;
     Frame_t message;
@@ -227,7 +224,7 @@ std::optional<Frame_t> PadpLink_t::receiveMessage(Deadline_t startBy, bool tickl
         if (!packet) {
             if (!started)
                 return std::nullopt;
-            throw LinkError_t(peer + " stopped after " + number(message.payload.size()) + " of the " +
+            throw LinkError_t(peer() + " stopped after " + number(message.payload.size()) + " of the " +
                               number(total) + " bytes of a message");
         }
         if (packet->type == kPadpTickle) {
@@ -245,34 +242,34 @@ std::optional<Frame_t> PadpLink_t::receiveMessage(Deadline_t startBy, bool tickl
         const std::string_view data = packet->data;
         if (!started) {
             if (!(packet->flags & kPadpFirst))
-                throw ProtocolError_t(peer + " sent a fragment at offset " + number(packet->size) +
+                throw ProtocolError_t(peer() + " sent a fragment at offset " + number(packet->size) +
                                       " of a message that never began");
             if (packet->size > m_options.maxMessage)
-                throw ProtocolError_t(peer + " announced a message of " + number(packet->size) +
+                throw ProtocolError_t(peer() + " announced a message of " + number(packet->size) +
                                       " bytes, more than the " + number(m_options.maxMessage) +
                                       " any message needs");
             started = true;
             total = packet->size;
             message.transaction = packet->transaction;
         } else if (packet->flags & kPadpFirst) {
-            throw ProtocolError_t(peer + " began a new message after " + number(message.payload.size()) +
+            throw ProtocolError_t(peer() + " began a new message after " + number(message.payload.size()) +
                                   " of the " + number(total) + " bytes of the last one");
         } else if (packet->transaction != message.transaction) {
-            throw ProtocolError_t(peer + " sent a fragment of transaction " + number(packet->transaction) +
+            throw ProtocolError_t(peer() + " sent a fragment of transaction " + number(packet->transaction) +
                                   " within transaction " + number(message.transaction));
         } else if (packet->size != message.payload.size()) {
-            throw ProtocolError_t(peer + " sent a fragment at offset " + number(packet->size) + " where " +
+            throw ProtocolError_t(peer() + " sent a fragment at offset " + number(packet->size) + " where " +
                                   number(message.payload.size()) + " bytes had come");
         }
         if (data.size() > kPadpMaxFragment)
-            throw ProtocolError_t(peer + " sent a fragment of " + number(data.size()) + " bytes, more than " +
-                                  number(kPadpMaxFragment));
+            throw ProtocolError_t(peer() + " sent a fragment of " + number(data.size()) +
+                                  " bytes, more than " + number(kPadpMaxFragment));
         if (data.size() > total - message.payload.size())
-            throw ProtocolError_t(peer + " sent fragments of more than the " + number(total) +
+            throw ProtocolError_t(peer() + " sent fragments of more than the " + number(total) +
                                   " bytes it announced");
         const bool last = packet->flags & kPadpLast;
         if (last && message.payload.size() + data.size() != total)
-            throw ProtocolError_t(peer + " ended a message after " +
+            throw ProtocolError_t(peer() + " ended a message after " +
                                   number(message.payload.size() + data.size()) + " of the " + number(total) +
                                   " bytes it announced");
         message.payload.append(data);

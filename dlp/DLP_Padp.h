@@ -109,6 +109,7 @@ public:
     uint64_t duplicates() const { return m_duplicates; }
 
 private:
+    std::string peer() const; // in errors: "the handheld" or "the desktop"
     std::optional<PadpPacket_t> nextPacket(Deadline_t deadline);
     std::optional<Frame_t> receiveMessage(Deadline_t startBy, bool tickleExtends);
     bool awaitAck(const PadpPacket_t& fragment, bool lastFragment, Deadline_t deadline);

@@ -27,8 +27,15 @@ Beginning_t awaitBeginning(ByteStream_t& stream, const SerialOptions_t& options,
     for (;;) {
         if (stopRequested && stopRequested())
             return beginning;
-        const std::optional<std::size_t> got =
-            readUntil(stream, chunk, sizeof chunk, steady_clock::now() + options.poll);
+        std::optional<std::size_t> got;
+        try {
+            got = readUntil(stream, chunk, sizeof chunk, steady_clock::now() + options.poll);
+        } catch (const LinkError_t&) {
+            // A signal cuts a wait short, as the one that asks to stop does.
+            if (stopRequested && stopRequested())
+                return beginning;
+            throw;
+        }
         if (!got) {
             if (!heard && !nudged && options.nudgeAfter.count() > 0 &&
                 steady_clock::now() - start >= options.nudgeAfter) {

@@ -60,6 +60,7 @@ CmpResult_t SerialTransport_t::connect(const RateChange_t& changeRate) {
     {
         const Busy_t busy(m_busy);
         result = acceptWakeUp(m_link, cmp, changeRate);
+        m_connected = true;
         touch();
     }
     if (m_options.tickleEvery.count() > 0 && !m_tickler.joinable())
@@ -75,9 +76,14 @@ void SerialTransport_t::send(const Frame_t& frame) {
 
 Frame_t SerialTransport_t::receive() {
     const Busy_t busy(m_busy);
-    Frame_t frame = m_link.receive();
-    touch();
-    return frame;
+    for (;;) {
+        Frame_t frame = m_link.receive();
+        touch();
+        // A wakeup still on its way when CMP ended (the link acknowledged it) is no DLP answer.
+        if (m_connected && frame.transaction == kCmpTransaction)
+            continue;
+        return frame;
+    }
 }
 
 void SerialTransport_t::tickle() {

@@ -66,6 +66,7 @@ private:
     std::unique_ptr<ByteStream_t> m_stream;
     SerialOptions_t m_options;
     PadpLink_t m_link;
+    bool m_connected = false; // CMP done
     std::atomic<bool> m_busy{false};
     std::atomic<std::chrono::steady_clock::rep> m_lastActivity{0};
     std::mutex m_tickling;

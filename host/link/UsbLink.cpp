@@ -3,7 +3,6 @@
 #include "dlp/DLP_NetSync.h"
 #include "dlp/DLP_SerialAccept.h"
 
-#include <cstdio>
 #include <iostream>
 #include <thread>
 
@@ -28,9 +27,7 @@ private:
 } // namespace
 
 std::string usbWhere(uint16_t vendor, uint16_t product) {
-    char text[24];
-    std::snprintf(text, sizeof text, "USB %04x:%04x", vendor, product);
-    return text;
+    return "USB " + usb::idText(vendor, product);
 }
 
 std::optional<Arrival_t> UsbLink_t::waitForHandheld(const StopCheck_t& stopRequested) {

@@ -12,8 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <pthread.h>
 #include <thread>
 
 namespace {
@@ -203,6 +205,39 @@ TEST(DlpSerialLink, AHandheldThatNeverWakesIsWaitedForUntilStopped) {
     EXPECT_EQ(run.outcome, "no handheld");
     EXPECT_GE(run.took, 1s);
     EXPECT_EQ(run.handheld, "");
+}
+
+std::atomic<bool> g_signalled{false};
+
+extern "C" void onTestSignal(int) {
+    g_signalled = true;
+}
+
+TEST(DlpSerialLink, ASignalEndsTheWaitForAHandheld) {
+    struct sigaction action {
+    }, previous{};
+    action.sa_handler = &onTestSignal; // without SA_RESTART, as Ctrl-C's handler: the wait is cut short
+    ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
+    g_signalled = false;
+    sim::PtyPair pair;
+    dlp::TtyStream_t line(pair.path());
+    dlp::TtyStream_t cradle(pair.takeMaster(), pair.path()); // there, silent
+    dlp::SerialOptions_t options = quickDesktop();
+    options.poll = 20s; // only the signal can end the wait in time
+    const pthread_t waiting = ::pthread_self();
+    std::atomic<bool> done{false};
+    std::thread signaller([waiting, &done] {
+        // Again until heard: one that comes just before a wait begins is noticed only after it.
+        for (std::this_thread::sleep_for(200ms); !done; std::this_thread::sleep_for(100ms))
+            ::pthread_kill(waiting, SIGUSR1);
+    });
+    const auto start = steady_clock::now();
+    const dlp::AcceptedLink_t link = dlp::acceptOnTty(line, options, [] { return g_signalled.load(); });
+    done = true;
+    signaller.join();
+    ::sigaction(SIGUSR1, &previous, nullptr);
+    EXPECT_FALSE(link.transport);
+    EXPECT_LT(steady_clock::now() - start, 5s);
 }
 
 TEST(DlpSerialLink, NetSyncFramingOnATty) {

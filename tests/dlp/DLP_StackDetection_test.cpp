@@ -107,6 +107,27 @@ TEST(DlpStackDetection, TheSerialStackIsOpenedWithCmp) {
     EXPECT_EQ(dlp::linkKindName(link.kind), "the serial stack (SLP, PADP, CMP)");
 }
 
+TEST(DlpStackDetection, AWakeUpThatComesAfterCmpIsNoAnswer) {
+    MemoryStream line;
+    line.incoming.push_back(kWakeUp);
+    int writes = 0;
+    line.onWrite = [&writes](MemoryStream& peer, const std::string&) {
+        if (++writes == 2) // the INIT acknowledged
+            peer.incoming.push_back(fromHex("beefed0303020004ffa502c0000a1a85"));
+        if (writes == 3) { // the request: acknowledged, a late wakeup, then the answer
+            peer.incoming.push_back(fromHex("beefed030302000401a702c00002ce11"));
+            peer.incoming.push_back(fromHex("beefed030302000effaf01c0000a0110010300000001c2006d2e"));
+            peer.incoming.push_back(fromHex("beefed030302000801ab01c0000490000000e01b"));
+        }
+    };
+    dlp::AcceptedLink_t link = dlp::acceptOnStream(line, quick(), {});
+    ASSERT_TRUE(link.transport);
+    link.transport->send({1, fromHex("1000")});
+    const dlp::Frame_t answer = link.transport->receive();
+    EXPECT_EQ(answer.transaction, 1);
+    EXPECT_EQ(answer.payload, fromHex("90000000"));
+}
+
 TEST(DlpStackDetection, NetSyncFramingIsHandedOnWhole) {
     MemoryStream line;
     line.incoming.push_back(fromHex("0000") + kHello.substr(0, 3));

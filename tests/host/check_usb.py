@@ -1,0 +1,81 @@
+#!/usr/bin/python3
+"""pathlet sync --usb end to end, against simulated USB handhelds (an unmodified libusb under
+umockdev): Tracks.tlx through USB equals `pathlet hotsync` of the same files for every kind of
+device the table knows (the usual one, the Treo 90's interrupt reply, a 32-byte OUT pipe, a device
+that answers no extended information, high speed); a device
+that appears only after HotSync is pressed is waited for; unplugging, stalling and silence end the
+HotSync with a clear line, the old file whole and no hang.
+Usage: check_usb.py BED PATHLET PDBGEN"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+BED, PATHLET, PDBGEN = sys.argv[1], sys.argv[2], sys.argv[3]
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAILED:", what)
+
+
+def run(*args, timeout=120):
+    result = subprocess.run(args, capture_output=True, text=True, timeout=timeout)
+    return result.returncode, result.stdout, result.stderr
+
+
+def new_root(path):
+    code, _, err = run(PATHLET, "users", "add", "Ada Lovelace", "--root", path)
+    assert code == 0, err
+    return path
+
+
+def tracks(root):
+    with open(os.path.join(root, "Ada_Lovelace", "Pathlet", "Tracks.tlx"), "rb") as f:
+        return f.read()
+
+
+def over_usb(root, handheld, *bed_args, sync_args=()):
+    return run(BED, "--handheld", handheld, "--user", "Ada Lovelace", "--user-id", "7", *bed_args, "--",
+               PATHLET, "sync", "--usb", "--once", "--quiet", "--root", root, *sync_args)
+
+
+with tempfile.TemporaryDirectory() as work:
+    handhelds = {}
+    for name, args in {"walks": ["--logs", "3", "--points", "400", "--per-record", "60"],
+                       "one-per-record": ["--logs", "2", "--points", "12", "--per-record", "1"],
+                       "empty": ["--logs", "0"]}.items():
+        handhelds[name] = os.path.join(work, name + ".pdb")
+        run(PDBGEN, "synth", *args, "--seed", "3", "-o", handhelds[name])
+    devices = {"usual": (), "treo-90": ("--device", "082d:0200", "--layout", "treo", "--ext-reply", "empty"),
+               "32-byte-out": ("--device", "0830:0031", "--layout", "tungsten-w"),
+               "no-extended-information": ("--layout", "first", "--ext-reply", "silent"),
+               "high-speed": ("--layout", "highspeed"), "appears-late": ("--appear-after", "1500")}
+    for name, handheld in handhelds.items():
+        expected_root = new_root(os.path.join(work, name, "file"))
+        run(PATHLET, "hotsync", "--handheld", handheld, "--root", expected_root, "--user", "Ada Lovelace")
+        for device, bed_args in devices.items():
+            if name != "walks" and device != "usual":
+                continue
+            root = new_root(os.path.join(work, name, device))
+            code, out, err = over_usb(root, handheld, *bed_args)
+            check(code == 0 and tracks(root) == tracks(expected_root),
+                  f"{name} on {device}: the same Tracks.tlx as hotsync ({code}): {err[-600:]}")
+            check("Ada Lovelace on USB " in err, f"{name} on {device}: who and where: {err[-300:]}")
+
+    # Faults that end the HotSync: a clear line, the old file whole, and in bounded time.
+    root = new_root(os.path.join(work, "faults"))
+    over_usb(root, handhelds["walks"])
+    old = tracks(root)
+    for fault, words in ((("--unplug-at", "20"), "link to the handheld"), (("--halt-at", "20"), "link to the handheld"),
+                         (("--silent-at", "20"), "said nothing")):
+        start = time.monotonic()
+        code, out, err = over_usb(root, handhelds["walks"], *fault, sync_args=("--timeout", "2"))
+        check(code == 1 and words in err and time.monotonic() - start < 60, f"{fault}: {code} {err[-600:]}")
+        check(tracks(root) == old, f"{fault}: the old file is whole")
+if failures:
+    sys.exit(f"{len(failures)} checks failed")
+print("USB checks passed")
