@@ -13,12 +13,12 @@ using namespace std::chrono_literals;
 using dlp::fromHex;
 using testing_link::MemoryStream;
 
-// A real Palm OS 3.5 handheld's wakeup (CMP 1.2, up to 115200 baud, short PADP headers), and
+// A real handheld's wakeup (OS 3.5: CMP 1.2, up to 115200 baud, short PADP headers), and
 // the desktop's answers to it as recorded.
 const std::string kWakeUp = fromHex("beefed030302000effaf01c0000a0100010200000001c20086b1");
 const std::string kWakeUpAck = fromHex("beefed0303020004ffa502c0000a1a85");
 const std::string kInit = fromHex("beefed030302000effaf01c0000a0290010100000001c20003b0");
-// A Palm OS 4.1 wakeup: long headers offered.
+// An OS 4.1 wakeup: long headers offered.
 const std::string kLongWakeUp = fromHex("beefed030302000effaf01c0000a0110010300000001c2006d2e");
 
 dlp::PadpOptions_t quick() {

@@ -1,5 +1,5 @@
-// The serial stack against sessions recorded from a real handheld (Palm OS 3.5 on RS-232) and an
-// emulator (Palm OS 4.1, long PADP headers): the desktop, fed the handheld's recorded bytes,
+// The serial stack against sessions recorded from a real handheld (OS 3.5, on RS-232) and an
+// emulator (OS 4.1, long PADP headers): the desktop, fed the handheld's recorded bytes,
 // writes what the recorded desktop wrote; the simulated handheld, fed the recorded desktop's
 // bytes, writes what the recorded handheld wrote. Both peers' timing repeated frames in the
 // recordings, so each side's frames are compared once each, in the order they first appear.

@@ -35,7 +35,7 @@ struct SerialSetup {
     uint32_t maxBaud = 115200; // in the wakeup
     uint8_t cmpMajor = 1;
     uint8_t cmpMinor = 3;
-    bool longForm = true; // offers long PADP headers (flag 10), as Palm OS 4 handhelds do
+    bool longForm = true; // offers long PADP headers (flag 10), as OS 4 handhelds do
     std::chrono::milliseconds ackTimeout{2000};
     std::chrono::milliseconds timeout{30000};
     SerialFaults faults;
@@ -55,7 +55,8 @@ struct SerialReport {
 // the desktop's rate is read from it and the master's own settings are left alone; on another tty
 // the handheld follows the rate. Without a tty (a recorded desktop, say) rates are only told.
 // `report` fills as the session goes (also when it fails); `onRate` hears of the rate when the
-// desktop's first request comes. The Simulator's faults (drop, stall, lie) apply to the DLP requests as over TCP.
+// desktop's first request comes. The Simulator's faults (drop, stall, lie) apply to the DLP
+// requests as over TCP.
 // @exception dlp::LinkError_t, dlp::ProtocolError_t when the desktop fails.
 void playSerial(Simulator& simulator, std::unique_ptr<dlp::ByteStream_t> line, dlp::TtyStream_t* tty,
                 bool ptyMaster, const SerialSetup& setup, const Faults& faults, SerialReport& report,

@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"slp", "netsync"}));
     cli.add_option("--max-baud", setup.maxBaud, "The fastest rate the handheld offers (default 115200)");
     cli.add_option("--cmp-version", version, "The CMP version of the wakeup (default 1.3)");
-    cli.add_flag("--short-padp", shortPadp, "Do not offer long PADP headers (as Palm OS 3 handhelds)");
+    cli.add_flag("--short-padp", shortPadp, "Do not offer long PADP headers (as OS 3 handhelds)");
     cli.add_option("--ack-timeout", ackTimeout,
                    "Seconds to wait for the desktop's acknowledgement (default 2)");
     cli.add_option("--bad-crc", setup.faults.badCrcAt, "Send the Nth SLP frame with a wrong CRC");
