@@ -3,7 +3,7 @@
 tests can make here (the serial stack and Net Sync framing over a pseudo-terminal, unpaced, and
 Net Sync over TCP on loopback), against the same HotSync from .pdb files in the same run. For each
 link: the time, round trips per record and the handheld's bytes on the wire per point (what the
-simulated handheld wrote, from /proc/PID/io).
+simulated handheld wrote to its line, from /proc/PID/io; a socket's writes are not counted there).
 Usage: bench/link_bench.py [BUILD_DIR] [POINTS]"""
 import os
 import re
@@ -77,5 +77,6 @@ with tempfile.TemporaryDirectory() as work:
         records, requests = int(counts.group(1)), int(counts.group(2))
         print(f"{link}: {elapsed:.2f} s ({elapsed / file_time:.1f} x the .pdb HotSync), "
               f"{requests / records:.3f} round trips a record, "
-              f"{f'{wire / points:.2f}' if wire else 'n/a'} bytes a point from the handheld"
+              f"{f'{wire / points:.2f}' if wire > points else 'n/a (socket writes are not counted)'} bytes a point "
+              "from the handheld"
               f"{'' if same else ', TRACKS.TLX DIFFERS'}")
