@@ -4,6 +4,7 @@
 #include "dlp/DLP_NetSync.h"
 #include "dlp/DLP_Packet.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace bed {
@@ -73,7 +74,10 @@ void applyLayout(Config& config, const std::string& name) {
         config.connReply = dlp::fromHex("0200"
                                         "0001"
                                         "0202");
-        config.serialStack = true;
+    } else if (name == "early-clie") { // one pair, which the desktop takes from the descriptors
+        config.endpoints = {bulk(0x81), bulk(0x02)};
+        config.syncIn = 0x81, config.syncOut = 0x02;
+        config.ext = ExtReply::Stall;
     } else if (name == "highspeed") { // 512-byte packets
         config.endpoints = {bulk(0x81, 512), bulk(0x02, 512)};
         config.syncIn = 0x81, config.syncOut = 0x02;
@@ -86,6 +90,10 @@ void applyLayout(Config& config, const std::string& name) {
 
 Device::Device(Config config, sim::Facts facts)
     : m_config(std::move(config)), m_simulator(std::move(facts)), m_driver(m_config.kernelDriver) {}
+
+Device::~Device() {
+    stop();
+}
 
 void Device::followRecording(const std::vector<std::pair<bool, std::string>>& entries) {
     // Reads are joined into the handheld's frames (the recording cut them where the host's reads
@@ -181,6 +189,11 @@ ControlResult Device::control(const uint8_t setup[8]) {
 }
 
 std::deque<std::string>& Device::packets(uint8_t endpoint) {
+    if (m_config.serialStack && endpoint == m_config.syncIn) {
+        if (!m_started && m_extAsked >= m_config.notSyncingFor)
+            startSerial();
+        moveSerial();
+    }
     if (endpoint == m_config.syncIn && !m_started && !m_config.serialStack &&
         m_extAsked >= m_config.notSyncingFor) {
         m_started = true;
@@ -195,6 +208,79 @@ std::deque<std::string>& Device::packets(uint8_t endpoint) {
     if (endpoint == 0x82 && m_config.interruptReply && !m_packets.count(0x82))
         send(0x82, "VNDR10" + m_config.extReply);
     return m_packets[endpoint];
+}
+
+void Device::startSerial() {
+    m_started = true;
+    char label[32];
+    std::snprintf(label, sizeof label, "USB %04x:%04x", m_config.vendor, m_config.product);
+    m_serial = std::make_unique<SerialHandheld_t>(label, m_wake);
+    // The faults counted in Desktop Link requests, as the simulator counts them: it stops at the
+    // request the device leaves or halts on, and the bus does the rest when it has stopped.
+    sim::Faults faults;
+    for (const int at : {m_config.unplugAt, m_config.haltAt})
+        if (at > 0 && (faults.dropAt == 0 || at < faults.dropAt))
+            faults.dropAt = at;
+    faults.stallAt = m_config.silentAt;
+    faults.lieAt = m_config.garbageAt;
+    faults.lie = sim::Faults::Lie::Garbage;
+    m_serial->start(m_simulator, faults);
+}
+
+void Device::moveSerial() {
+    if (!m_serial)
+        return;
+    // Each of the handheld's writes is one SLP frame: the device sends it as one transfer.
+    for (const std::string& unit : m_serial->line().takeForDesktop())
+        send(m_config.syncIn, unit);
+    if (!m_serial->finished() || m_serialDone)
+        return;
+    m_serialDone = true;
+    if (m_serial->ended())
+        return;
+    const int stoppedAt = m_serial->requests();
+    if (stoppedAt == m_config.unplugAt) {
+        m_unplugWanted = true;
+    } else if (stoppedAt == m_config.haltAt) {
+        m_halted[m_config.syncIn] = true;
+        m_broken = true;
+    }
+}
+
+void Device::unplugged() {
+    if (m_serial)
+        m_serial->line().close();
+}
+
+void Device::stop() {
+    if (!m_serial || m_stopped)
+        return;
+    m_stopped = true;
+    m_serial->stop();
+    for (const std::string& problem : m_serial->problems())
+        m_violations.push_back("the serial stack: " + problem);
+}
+
+bool Device::sessionEnded() const {
+    if (m_config.serialStack)
+        return m_serial && m_serial->ended();
+    return m_simulator.ended();
+}
+
+int Device::requests() const {
+    if (m_config.serialStack)
+        return m_serial ? m_serial->requests() : 0;
+    return m_requests;
+}
+
+int Device::recordsRead() const {
+    if (m_config.serialStack)
+        return m_serial ? m_serial->recordsRead() : 0;
+    return m_simulator.recordsRead();
+}
+
+std::string Device::handheldFailure() const {
+    return m_serial && m_serial->finished() ? m_serial->failure() : std::string();
 }
 
 void Device::clearHalt(uint8_t endpoint) {
@@ -228,9 +314,16 @@ void Device::violation(const std::string& what) {
 }
 
 void Device::out(uint8_t endpoint, const std::string& bytes) {
-    if (endpoint != m_config.syncOut || m_config.serialStack)
+    if (endpoint != m_config.syncOut)
         return; // another function of the device: not HotSync's business
     ++m_outTransfers;
+    if (m_config.serialStack) {
+        // SLP frames carry their own lengths: any split is the desktop's to choose. Before the
+        // handheld listens, what comes is lost.
+        if (m_serial)
+            m_serial->line().fromDesktop(bytes);
+        return;
+    }
     if (m_bodyDue) {
         const uint32_t due = *m_bodyDue;
         m_bodyDue.reset();

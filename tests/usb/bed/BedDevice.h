@@ -3,14 +3,19 @@
 
 // A handheld as a USB device, for the USB test bed: its descriptors, its answers to control
 // requests, and on its bulk endpoints the Net Sync handshake and the Desktop Link answers of the
-// handheld simulator. Bulk IN data leaves the device as packets of the endpoint's size, the way a
-// bus moves it; every OUT transfer is held against the rule real devices enforce: one whole frame,
-// or a frame's header and then its body. Nothing here knows the test bed's plumbing.
+// handheld simulator, or, for the first models, the serial stack played by the simulator's serial
+// side. Bulk IN data leaves the device as packets of the endpoint's size, the way a bus moves it.
+// With Net Sync every OUT transfer is held against the rule real devices enforce: one whole frame,
+// or a frame's header and then its body; the serial stack takes its bytes in any split. Nothing
+// here knows the test bed's plumbing.
+#include "BedSerialHandheld.h"
 #include "HandheldSimulator.h"
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,7 +42,7 @@ struct Config {
     int notSyncingFor = 0;                // answers 'rfsL' this many times first
     std::optional<std::string> connReply; // request 03's 6 bytes; stalls without
     bool interruptReply = false;          // "VNDR10" and the extended reply on 0x82
-    bool serialStack = false;             // speaks SLP: the bed plays nothing on its bulk pipes
+    bool serialStack = false;             // speaks SLP, PADP and CMP on its bulk pipes
     std::string kernelDriver;             // a kernel driver that holds interface 0 until let go
     // Faults, counting Desktop Link requests from 1.
     int unplugAt = 0, haltAt = 0, silentAt = 0, garbageAt = 0;
@@ -48,8 +53,8 @@ struct Recorded {
     std::vector<std::pair<bool, std::string>> entries; // (from the handheld, bytes) as recorded
 };
 
-// The layout, replies and stack of a device by name ("t5", "pair", "first", "treo",
-// "tungsten-w", "visor", "highspeed"); the ids are left as they are.
+// The layout and replies of a device by name ("t5", "pair", "first", "treo", "tungsten-w", "visor",
+// "early-clie", "highspeed"); the ids and the stack are left as they are.
 // @exception std::invalid_argument for a name it does not know.
 void applyLayout(Config& config, const std::string& name);
 
@@ -62,6 +67,9 @@ struct ControlResult {
 class Device {
 public:
     Device(Config config, sim::Facts facts);
+    ~Device();
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
     // Be the device of a recorded session: its handshake, and its answers where the simulator
     // has none; every answer the simulator gives is compared with the recorded one.
     void followRecording(const std::vector<std::pair<bool, std::string>>& entries);
@@ -84,20 +92,32 @@ public:
     const std::string& driver() const { return m_driver; }
     void disconnectDriver() { m_driver.clear(); }
 
+    // With the serial stack, the handheld plays on a thread of its own: `wake` (called on that
+    // thread) is told when it wrote or finished, so that the bus moves its bytes (packets()).
+    void setWake(std::function<void()> wake) { m_wake = std::move(wake); }
+    // The device left the bus: its handheld hears nothing more.
+    void unplugged();
+    // Waits for the serial stack's handheld to be done (the bus must not wait for this).
+    void stop();
+
     bool unplugWanted() const { return m_unplugWanted; }
-    bool sessionEnded() const { return m_simulator.ended(); }
+    bool sessionEnded() const;
     const std::vector<std::string>& violations() const { return m_violations; }
     const std::vector<std::string>& mismatches() const { return m_mismatches; }
     int checkedAnswers() const { return m_checked; }
-    int requests() const { return m_requests; }
-    int recordsRead() const { return m_simulator.recordsRead(); }
+    int requests() const;
+    int recordsRead() const;
     int outTransfers() const { return m_outTransfers; }
+    // After stop(): why the serial stack's handheld gave up, empty when it did not.
+    std::string handheldFailure() const;
 
 private:
     void send(uint8_t endpoint, const std::string& transfer);
     void sendFrame(uint8_t transaction, const std::string& payload);
     void frame(uint8_t transaction, const std::string& payload);
     void violation(const std::string& what);
+    void startSerial();
+    void moveSerial();
     dlp::Response_t answer(dlp::Request_t request);
 
     Config m_config;
@@ -116,6 +136,11 @@ private:
     std::map<uint8_t, uint8_t> m_handles; // the device's handle -> the simulator's
     bool m_unplugWanted = false;
     std::vector<std::string> m_violations;
+    // The serial stack: its handheld and whether its end was seen to.
+    std::function<void()> m_wake;
+    std::unique_ptr<SerialHandheld_t> m_serial;
+    bool m_serialDone = false;
+    bool m_stopped = false;
     // Following a recording: its entries, where the next one is, what differed.
     std::vector<std::pair<bool, std::string>> m_recording;
     std::size_t m_next = 0;

@@ -1,7 +1,8 @@
 // pathlet-usb-bed: runs a command against a simulated USB handheld. An unmodified libusb in the
 // command sees the device in a umockdev test bed (the command runs with umockdev's preload
 // library, which sends every ioctl on the device's node here); the bed answers the usbfs ioctls
-// libusb uses as the kernel would, and plays the handheld behind them (BedDevice).
+// libusb uses as the kernel would, and plays the handheld behind them (BedDevice): Net Sync, or for
+// the devices that speak it (by the device table, or --stack) the serial stack.
 //
 //   pathlet-usb-bed [OPTIONS] -- COMMAND [ARGUMENTS...]
 //
@@ -11,6 +12,7 @@
 #include "BedRecording.h"
 
 #include "dlp/DLP_Errors.h"
+#include "usb/USB_Devices.h"
 
 #include <umockdev.h>
 
@@ -49,6 +51,7 @@ constexpr const char* kHub = "/devices/pci0000:00/0000:00:01.2/usb1";
 struct Options {
     bed::Config config;
     std::string layout = "t5";
+    std::string stack; // "slp" or "netsync"; empty: the device table's
     std::string handheld, user, recording;
     uint32_t userId = 0;
     int appearAfter = 0;  // ms
@@ -159,6 +162,7 @@ void pumpAll(Appearance& appearance) {
 // The device is gone: what is under way ends as the kernel ends it.
 void unplug(Appearance& appearance) {
     appearance.gone = true;
+    appearance.device->unplugged();
     for (auto& [endpoint, waiting] : appearance.pendingIn) {
         for (UMockdevIoctlData* urb : waiting)
             complete(appearance, urb, -ESHUTDOWN);
@@ -399,6 +403,22 @@ sim::Facts factsOf(const Options& options) {
 bool appear(UMockdevTestbed* testbed, const Options& options, int index) {
     auto appearance = std::make_unique<Appearance>();
     appearance->device = std::make_unique<bed::Device>(options.config, factsOf(options));
+    // A handheld on the serial stack writes on a thread of its own: its bytes go to the IN
+    // transfers waiting, a fault it stopped at is acted on, and an end it reached after the
+    // program let go of the device makes it leave.
+    appearance->device->setWake([appearance = appearance.get()] {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (appearance->gone)
+            return;
+        bed::Device& device = *appearance->device;
+        pump(*appearance, device.config().syncIn);
+        if (device.unplugWanted())
+            return unplug(*appearance);
+        if (device.sessionEnded() && !appearance->claimed) {
+            appearance->leave = true;
+            g_wake.notify_all();
+        }
+    });
     if (!options.recording.empty())
         appearance->device->followRecording(bed::loadRecording(options.recording));
     const int devnum = 2 + index;
@@ -442,10 +462,28 @@ void leave(UMockdevTestbed* testbed, Appearance& appearance) {
     umockdev_testbed_remove_device(testbed, appearance.syspath.c_str());
 }
 
+// The handhelds that play on threads of their own are done. They may want the lock until they
+// end: it is not held while they are waited for.
+void stopHandhelds() {
+    std::vector<bed::Device*> devices;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        for (auto& appearance : g_appearances)
+            devices.push_back(appearance->device.get());
+    }
+    for (bed::Device* device : devices)
+        device->stop();
+}
+
+struct HandheldsStopped {
+    ~HandheldsStopped() { stopHandhelds(); }
+};
+
 const char* kUsage =
     "usage: pathlet-usb-bed [OPTIONS] -- COMMAND [ARGUMENTS...]\n"
     "  --device VID:PID       the device's ids (default 0830:0061)\n"
-    "  --layout NAME          t5 (default), pair, first, treo, tungsten-w, visor, highspeed\n"
+    "  --layout NAME          t5 (default), pair, first, treo, tungsten-w, visor, early-clie, highspeed\n"
+    "  --stack slp|netsync    what the bulk pipes carry (default: the device table's for the ids)\n"
     "  --ext-reply HOW        request 04: sync, empty, stall, silent, junk, short\n"
     "  --not-syncing N        answer 'rfsL' to request 04 N times first\n"
     "  --handheld PATH        a .pdb file or a directory of them\n"
@@ -481,6 +519,10 @@ Options parse(int argc, char** argv) {
             options.config.product = static_cast<uint16_t>(std::stoul(ids.substr(5, 4), nullptr, 16));
         } else if (arg == "--layout") {
             options.layout = value(arg);
+        } else if (arg == "--stack") {
+            options.stack = value(arg);
+            if (options.stack != "slp" && options.stack != "netsync")
+                throw std::invalid_argument("no stack '" + options.stack + "' (slp or netsync)");
         } else if (arg == "--ext-reply") {
             ext = value(arg);
         } else if (arg == "--not-syncing") {
@@ -522,6 +564,10 @@ Options parse(int argc, char** argv) {
     const uint16_t vendor = options.config.vendor, product = options.config.product;
     bed::applyLayout(options.config, options.layout);
     options.config.vendor = vendor, options.config.product = product;
+    options.config.serialStack = options.stack.empty() ? usb::stackOf(vendor, product) == usb::Stack_t::Serial
+                                                       : options.stack == "slp";
+    if (options.config.serialStack && !options.recording.empty())
+        throw std::invalid_argument("a recorded session is played on Net Sync only (--stack netsync)");
     if (!ext.empty()) {
         using bed::ExtReply;
         const std::map<std::string, ExtReply> kinds{{"sync", ExtReply::Sync},   {"empty", ExtReply::Empty},
@@ -579,6 +625,7 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     bool killed = false;
+    const HandheldsStopped stopped;
     try {
         const auto start = Clock::now();
         int shown = 0;
@@ -647,8 +694,9 @@ int main(int argc, char** argv) {
         std::cerr << "usb-bed: " << e.what() << "\n";
         return 5;
     }
+    stopHandhelds();
     // What the device saw.
-    std::vector<std::string> violations, mismatches;
+    std::vector<std::string> violations, mismatches, failures;
     int requests = 0, records = 0, outs = 0, checked = 0;
     {
         std::lock_guard<std::mutex> lock(g_mutex);
@@ -660,15 +708,20 @@ int main(int argc, char** argv) {
             records += device.recordsRead();
             outs += device.outTransfers();
             checked += device.checkedAnswers();
+            if (const std::string failure = device.handheldFailure(); !failure.empty())
+                failures.push_back(failure);
         }
     }
     const double seconds = std::chrono::duration<double>(g_stats.last - g_stats.first).count();
-    std::fprintf(
-        stderr,
-        "usb-bed: %04x:%04x: %zu appearance(s), %d requests answered, %d records read; %ld bulk and %ld "
-        "control transfers, %.2f ms per bulk transfer\n",
-        options.config.vendor, options.config.product, g_appearances.size(), requests, records, g_stats.bulk,
-        g_stats.control, g_stats.bulk ? seconds * 1000 / static_cast<double>(g_stats.bulk) : 0.0);
+    std::fprintf(stderr,
+                 "usb-bed: %04x:%04x on %s: %zu appearance(s), %d requests answered, %d records read; "
+                 "%ld bulk and %ld control transfers, %.2f ms per bulk transfer\n",
+                 options.config.vendor, options.config.product,
+                 usb::stackName(options.config.serialStack ? usb::Stack_t::Serial : usb::Stack_t::NetSync),
+                 g_appearances.size(), requests, records, g_stats.bulk, g_stats.control,
+                 g_stats.bulk ? seconds * 1000 / static_cast<double>(g_stats.bulk) : 0.0);
+    for (const std::string& failure : failures)
+        std::cerr << "usb-bed: the handheld gave up: " << failure << "\n";
     for (const std::string& violation : violations)
         std::cerr << "usb-bed: framing violation: " << violation << "\n";
     if (!options.recording.empty())
