@@ -3,7 +3,11 @@
 #include "dlp/DLP_Bytes.h"
 #include "plm/desktop/PLM_PdbFile.h"
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -329,6 +333,45 @@ void Simulator::serveRequests(dlp::Transport_t& transport, const Faults& faults)
         }
         transport.send(out);
     }
+}
+
+std::vector<Database> databasesAt(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::vector<fs::path> files;
+    if (fs::is_directory(path)) {
+        for (const auto& entry : fs::directory_iterator(path))
+            if (entry.is_regular_file())
+                files.push_back(entry.path());
+        std::sort(files.begin(), files.end());
+    } else {
+        files.push_back(path);
+    }
+    std::vector<Database> databases;
+    for (const fs::path& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        if (!in.good() && !in.eof())
+            throw std::runtime_error("cannot read " + file.string());
+        databases.push_back(databaseFromPdb(bytes.str(), static_cast<uint16_t>(databases.size())));
+    }
+    return databases;
+}
+
+Facts deviceFacts(const std::string& user, uint32_t userId, std::vector<Database> databases) {
+    Facts facts;
+    facts.user.name = user;
+    facts.user.userId = userId;
+    facts.system.romVersion = 0x05403017;
+    facts.system.locale = 0x00010000;
+    facts.system.productId = std::string("\0\0\0\x04", 4);
+    facts.system.hasVersions = true;
+    facts.system.dlpMajor = 1;
+    facts.system.dlpMinor = 2;
+    facts.system.compatMajor = 3;
+    facts.system.largestRecord = 0xFFE1;
+    facts.databases = std::move(databases);
+    return facts;
 }
 
 } // namespace sim

@@ -25,6 +25,11 @@ struct Database {
 // ids and attributes. @exception dlp::ProtocolError_t for a file that is not one.
 Database databaseFromPdb(const std::string& bytes, uint16_t index);
 
+// The databases of a .pdb file, or of every file of a directory (in name order).
+// @exception dlp::ProtocolError_t for a file that is not a Palm database, std::runtime_error for one
+// that cannot be read.
+std::vector<Database> databasesAt(const std::string& path);
+
 // The two layouts of the handshake answer seen on real devices (ROM 5 and ROM 4).
 enum class HandshakeLayout { Rom5, Rom4 };
 
@@ -38,6 +43,9 @@ struct Facts {
     // Databases a ReadDBList answer carries at most.
     std::size_t listBatch = 20;
 };
+
+// A handheld of `user` serving `databases`, with the system facts of a device of recent make.
+Facts deviceFacts(const std::string& user, uint32_t userId, std::vector<Database> databases);
 
 // What to get wrong, counting Desktop Link requests from 1.
 struct Faults {

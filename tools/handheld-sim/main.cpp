@@ -22,29 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-std::vector<sim::Database> databasesAt(const std::string& path) {
-    std::vector<fs::path> files;
-    if (fs::is_directory(path)) {
-        for (const auto& entry : fs::directory_iterator(path))
-            if (entry.is_regular_file())
-                files.push_back(entry.path());
-        std::sort(files.begin(), files.end());
-    } else {
-        files.push_back(path);
-    }
-    std::vector<sim::Database> databases;
-    for (const fs::path& file : files)
-        databases.push_back(sim::databaseFromPdb(contents(file), static_cast<uint16_t>(databases.size())));
-    return databases;
-}
-
 // Plays the handheld on a serial line; returns the exit status.
 int playSerialLine(sim::Simulator& simulator, const std::string& path, bool pty,
                    const sim::SerialSetup& setup, const sim::Faults& faults) {
@@ -164,20 +141,8 @@ int main(int argc, char** argv) {
                          : kind == "short"     ? Lie::CutShort
                                                : Lie::Garbage;
         }
-        sim::Facts facts;
-        facts.user.name = user;
-        facts.user.userId = userId;
-        facts.system.romVersion = 0x05403017;
-        facts.system.locale = 0x00010000;
-        facts.system.productId = std::string("\0\0\0\x04", 4);
-        facts.system.hasVersions = true;
-        facts.system.dlpMajor = 1;
-        facts.system.dlpMinor = 2;
-        facts.system.compatMajor = 3;
-        facts.system.largestRecord = 0xFFE1;
-        if (!handheld.empty())
-            facts.databases = databasesAt(handheld);
-        sim::Simulator simulator(std::move(facts));
+        sim::Simulator simulator(sim::deviceFacts(
+            user, userId, handheld.empty() ? std::vector<sim::Database>() : sim::databasesAt(handheld)));
         if (pty || !serial.empty()) {
             const auto dot = version.find('.');
             if (dot == std::string::npos)

@@ -360,42 +360,12 @@ std::string upperHex(const std::string& bytes) {
     return text;
 }
 
-std::string contents(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 sim::Facts factsOf(const Options& options) {
     if (!options.recording.empty())
         return bed::factsFromRecording(bed::loadRecording(options.recording));
-    sim::Facts facts;
-    facts.user.name = options.user;
-    facts.user.userId = options.userId;
-    facts.system.romVersion = 0x05403017;
-    facts.system.locale = 0x00010000;
-    facts.system.productId = std::string("\0\0\0\x04", 4);
-    facts.system.hasVersions = true;
-    facts.system.dlpMajor = 1;
-    facts.system.dlpMinor = 2;
-    facts.system.compatMajor = 3;
-    facts.system.largestRecord = 0xFFE1;
-    if (options.handheld.empty())
-        return facts;
-    std::vector<std::filesystem::path> files;
-    if (std::filesystem::is_directory(options.handheld)) {
-        for (const auto& entry : std::filesystem::directory_iterator(options.handheld))
-            if (entry.is_regular_file())
-                files.push_back(entry.path());
-        std::sort(files.begin(), files.end());
-    } else {
-        files.push_back(options.handheld);
-    }
-    for (const auto& file : files)
-        facts.databases.push_back(
-            sim::databaseFromPdb(contents(file), static_cast<uint16_t>(facts.databases.size())));
-    return facts;
+    return sim::deviceFacts(options.user, options.userId,
+                            options.handheld.empty() ? std::vector<sim::Database>()
+                                                     : sim::databasesAt(options.handheld));
 }
 
 // Puts the device on the bus: its node answered here first, then its sysfs entry, whose "add"
