@@ -13,7 +13,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 w
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build build-asan test test-native test-windows windows demo bench fuzz format clean
+.PHONY: all deps build build-asan test test-native test-windows windows demo bench fuzz fuzz-build fuzz-smoke format clean
 
 all: build
 
@@ -40,7 +40,7 @@ build-asan: deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPATHLET_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build build-asan -j $(JOBS)
 
-test: test-native test-windows
+test: test-native test-windows fuzz-smoke
 
 # The native tests need none of the Windows packages.
 test-native: build build-asan
@@ -99,10 +99,10 @@ bench: deps
 	/usr/bin/python3 bench/link_bench.py build-bench
 
 FUZZ_SECONDS ?= 600
+FUZZ_SMOKE_SECONDS ?= 5
 
-# Builds the fuzz targets with clang, seeds their corpora from the generator and runs each for
-# FUZZ_SECONDS. Crashing inputs land in build-fuzz/; keep them as regression tests under tests/.
-fuzz: build
+# Builds the fuzz targets with clang and seeds their corpora from the generator and the demo.
+fuzz-build: build
 	$(call install_missing,$(FUZZ_PACKAGES))
 	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPATHLET_FUZZ=ON \
 	  -DPATHLET_TESTS=OFF -DPATHLET_HOST=OFF $(CMAKE_FLAGS)
@@ -112,8 +112,18 @@ fuzz: build
 	./build/pathlet-pdbgen describe fuzz/seeds/mixed.txt -o build-fuzz/corpus/handheld/mixed.pdb
 	./build/pathlet demo --root build-fuzz/demo > /dev/null
 	cp build-fuzz/demo/Demo_User/Pathlet/Tracks.tlx build-fuzz/corpus/recordfile/demo.tlx
+
+# Runs each target for FUZZ_SECONDS. Crashing inputs land in build-fuzz/; keep them as regression
+# tests under tests/.
+fuzz: fuzz-build
 	cd build-fuzz && ./fuzz/fuzz_handheld -max_total_time=$(FUZZ_SECONDS) -max_len=20000 corpus/handheld
 	cd build-fuzz && ./fuzz/fuzz_recordfile -max_total_time=$(FUZZ_SECONDS) -max_len=100000 corpus/recordfile
+
+# Part of `make test`: every target builds and runs a few seconds on its seed corpus, so that a
+# change that breaks them is seen at once.
+fuzz-smoke: fuzz-build
+	cd build-fuzz && ./fuzz/fuzz_handheld -max_total_time=$(FUZZ_SMOKE_SECONDS) -max_len=20000 corpus/handheld
+	cd build-fuzz && ./fuzz/fuzz_recordfile -max_total_time=$(FUZZ_SMOKE_SECONDS) -max_len=100000 corpus/recordfile
 
 format:
 	find . -path ./build\* -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | xargs clang-format -i
