@@ -13,31 +13,14 @@ import sys
 import tempfile
 import time
 
+from linkcheck import check, contents, finish, run
+import linkcheck
+
 PATHLET, PDBGEN, SIM = sys.argv[1], sys.argv[2], sys.argv[3]
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAILED:", what)
-
-
-def run(*args, timeout=60):
-    result = subprocess.run(args, capture_output=True, text=True, timeout=timeout)
-    return result.returncode, result.stdout, result.stderr
-
-
-def contents(path):
-    with open(path, "rb") as f:
-        return f.read()
 
 
 def new_root(path, *users):
-    for user in users or ("Alice",):
-        code, _, err = run(PATHLET, "users", "add", user, "--root", path)
-        assert code == 0, err
-    return path
+    return linkcheck.new_root(PATHLET, path, *(users or ("Alice",)))
 
 
 class Handheld:
@@ -208,6 +191,4 @@ with tempfile.TemporaryDirectory() as work:
     for group in (same_bytes_checks, rate_checks, fault_checks, two_lines_checks):
         os.makedirs(os.path.join(work, group.__name__))
         group(os.path.join(work, group.__name__))
-if failures:
-    sys.exit(f"{len(failures)} checks failed")
-print("serial checks passed")
+finish("serial")

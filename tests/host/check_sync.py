@@ -13,22 +13,14 @@ import sys
 import tempfile
 import time
 
+from linkcheck import check, contents, finish, run
+import linkcheck
+
 PATHLET, PDBGEN, SIM = sys.argv[1], sys.argv[2], sys.argv[3]
 # A sanitizer keeps freed memory in quarantine, so resident memory says nothing there; its leak
 # check at the server's exit says more.
 SANITIZED = "--sanitized" in sys.argv[4:]
-failures = []
 
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAILED:", what)
-
-
-def run(*args, timeout=60):
-    result = subprocess.run(args, capture_output=True, text=True, timeout=timeout)
-    return result.returncode, result.stdout, result.stderr
 
 
 class Server:
@@ -78,15 +70,8 @@ def pdb(path, description):
     return path
 
 
-def contents(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
 def new_root(path, user="Alice"):
-    code, _, err = run(PATHLET, "users", "add", user, "--root", path)
-    assert code == 0, err
-    return path
+    return linkcheck.new_root(PATHLET, path, user)
 
 
 def corpus(work):
@@ -266,6 +251,4 @@ with tempfile.TemporaryDirectory() as work:
     for group in (same_bytes_checks, failure_checks, concurrency_checks, soak_checks):
         os.makedirs(os.path.join(work, group.__name__))
         group(os.path.join(work, group.__name__))
-if failures:
-    sys.exit(f"{len(failures)} checks failed")
-print("sync checks passed")
+finish("sync")

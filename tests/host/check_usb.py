@@ -2,35 +2,23 @@
 """pathlet sync --usb end to end, against simulated USB handhelds (an unmodified libusb under
 umockdev): Tracks.tlx through USB equals `pathlet hotsync` of the same files for every kind of
 device the table knows (the usual one, the Treo 90's interrupt reply, a 32-byte OUT pipe, a device
-that answers no extended information, high speed); a device
+that answers no extended information, high speed, and the first models' serial stack); a device
 that appears only after HotSync is pressed is waited for; unplugging, stalling and silence end the
 HotSync with a clear line, the old file whole and no hang.
 Usage: check_usb.py BED PATHLET PDBGEN"""
 import os
-import subprocess
 import sys
 import tempfile
 import time
 
+from linkcheck import check, finish, run
+import linkcheck
+
 BED, PATHLET, PDBGEN = sys.argv[1], sys.argv[2], sys.argv[3]
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAILED:", what)
-
-
-def run(*args, timeout=120):
-    result = subprocess.run(args, capture_output=True, text=True, timeout=timeout)
-    return result.returncode, result.stdout, result.stderr
 
 
 def new_root(path):
-    code, _, err = run(PATHLET, "users", "add", "Ada Lovelace", "--root", path)
-    assert code == 0, err
-    return path
+    return linkcheck.new_root(PATHLET, path, "Ada Lovelace")
 
 
 def tracks(root):
@@ -53,7 +41,10 @@ with tempfile.TemporaryDirectory() as work:
     devices = {"usual": (), "treo-90": ("--device", "082d:0200", "--layout", "treo", "--ext-reply", "empty"),
                "32-byte-out": ("--device", "0830:0031", "--layout", "tungsten-w"),
                "no-extended-information": ("--layout", "first", "--ext-reply", "silent"),
-               "high-speed": ("--layout", "highspeed"), "appears-late": ("--appear-after", "1500")}
+               "high-speed": ("--layout", "highspeed"), "appears-late": ("--appear-after", "1500"),
+               # The first models speak the serial stack on their bulk pipes.
+               "visor-serial-stack": ("--device", "082d:0100", "--layout", "visor"),
+               "early-clie-serial-stack": ("--device", "054c:0038", "--layout", "early-clie")}
     for name, handheld in handhelds.items():
         expected_root = new_root(os.path.join(work, name, "file"))
         run(PATHLET, "hotsync", "--handheld", handheld, "--root", expected_root, "--user", "Ada Lovelace")
@@ -65,6 +56,8 @@ with tempfile.TemporaryDirectory() as work:
             check(code == 0 and tracks(root) == tracks(expected_root),
                   f"{name} on {device}: the same Tracks.tlx as hotsync ({code}): {err[-600:]}")
             check("Ada Lovelace on USB " in err, f"{name} on {device}: who and where: {err[-300:]}")
+            if "serial-stack" in device:
+                check("on the serial stack:" in err, f"{name} on {device}: the serial stack was played: {err[-300:]}")
 
     # Faults that end the HotSync: a clear line, the old file whole, and in bounded time.
     root = new_root(os.path.join(work, "faults"))
@@ -76,6 +69,10 @@ with tempfile.TemporaryDirectory() as work:
         code, out, err = over_usb(root, handhelds["walks"], *fault, sync_args=("--timeout", "2"))
         check(code == 1 and words in err and time.monotonic() - start < 60, f"{fault}: {code} {err[-600:]}")
         check(tracks(root) == old, f"{fault}: the old file is whole")
-if failures:
-    sys.exit(f"{len(failures)} checks failed")
-print("USB checks passed")
+    # An unplugged handheld on the serial stack says so too.
+    start = time.monotonic()
+    code, out, err = over_usb(root, handhelds["walks"], "--device", "082d:0100", "--layout", "visor", "--unplug-at", "8",
+                              sync_args=("--timeout", "2"))
+    check(code == 1 and "left the bus" in err and time.monotonic() - start < 60, f"serial stack unplugged: {err[-600:]}")
+    check(tracks(root) == old, "serial stack unplugged: the old file is whole")
+finish("USB")
