@@ -7,6 +7,8 @@
 #include "dlp/DLP_Padp.h"
 #include "dlp/DLP_Slp.h"
 
+#include "Recording.h"
+
 #include <algorithm>
 #include <fstream>
 #include <map>
@@ -18,23 +20,10 @@
 
 namespace serial_recording {
 
-struct Chunk {
-    bool fromHandheld = false;
-    std::string bytes;
-};
+using recording::Chunk;
 
 inline std::vector<Chunk> load(const std::string& name) {
-    std::ifstream in(std::string(PATHLET_RECORDINGS) + "/" + name);
-    if (!in)
-        throw std::runtime_error("no recording " + name);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string json = text.str();
-    const std::regex entry(R"re(\{\s*"type":\s*"(read|write)",\s*"data":\s*"([0-9a-f]*)"\s*\})re");
-    std::vector<Chunk> chunks;
-    for (auto it = std::sregex_iterator(json.begin(), json.end(), entry); it != std::sregex_iterator(); ++it)
-        chunks.push_back({(*it)[1] == "read", dlp::fromHex((*it)[2].str())});
-    return chunks;
+    return recording::loadChunks(name);
 }
 
 // All bytes one side sent, joined.
