@@ -33,13 +33,16 @@ std::string seconds(Timeout_t timeout) {
     return text;
 }
 
-// Waits for `events`; false when the time ran out or a signal came (so that Ctrl-C is noticed).
-// A line that hung up counts as ready: the read or write that follows says what happened.
-bool waitFor(int fd, short events, Timeout_t timeout) {
-    pollfd entry{fd, events, 0};
-    const int ready = ::poll(&entry, 1, static_cast<int>(timeout.count()));
+// Waits for `events` on the line, or for the line to be cut (`cutFd` readable); false when the
+// time ran out or a signal came (so that Ctrl-C is noticed). A line that hung up counts as ready:
+// the read or write that follows says what happened.
+bool waitFor(int fd, short events, int cutFd, Timeout_t timeout, const std::string& path) {
+    pollfd entries[2] = {{fd, events, 0}, {cutFd, POLLIN, 0}};
+    const int ready = ::poll(entries, cutFd >= 0 ? 2 : 1, static_cast<int>(timeout.count()));
     if (ready < 0 && errno != EINTR)
         throw LinkError_t(errorText("waiting for the line"));
+    if (ready > 0 && cutFd >= 0 && (entries[1].revents & POLLIN))
+        throw LinkError_t("the HotSync on " + path + " was stopped");
     return ready > 0;
 }
 
@@ -63,6 +66,7 @@ const std::vector<uint32_t>& TtyStream_t::rates() {
 }
 
 TtyStream_t::TtyStream_t(const std::string& path) : m_path(path) {
+    openCutPipe();
     // Non-blocking, so that a line without carrier cannot hold the open, and every wait is poll's.
     m_fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
@@ -96,10 +100,30 @@ TtyStream_t::TtyStream_t(const std::string& path) : m_path(path) {
 }
 
 TtyStream_t::TtyStream_t(int fd, std::string name) : m_fd(fd), m_path(std::move(name)) {
+    openCutPipe();
     ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
 }
 
+void TtyStream_t::openCutPipe() {
+    if (::pipe2(m_cut, O_CLOEXEC | O_NONBLOCK) != 0)
+        m_cut[0] = m_cut[1] = -1; // then a wait ends only by its time, as before
+}
+
+void TtyStream_t::cut() {
+    if (m_cut[1] >= 0)
+        (void)!::write(m_cut[1], "x", 1);
+}
+
+void TtyStream_t::uncut() {
+    char drained[16];
+    while (m_cut[0] >= 0 && ::read(m_cut[0], drained, sizeof drained) > 0) {
+    }
+}
+
 TtyStream_t::~TtyStream_t() {
+    for (const int end : m_cut)
+        if (end >= 0)
+            ::close(end);
     if (m_fd < 0)
         return;
     // The line keeps its settings: changing them now could cut the last bytes written. Exclusive
@@ -113,7 +137,7 @@ void TtyStream_t::write(std::string_view bytes, Timeout_t timeout) {
     const char* data = bytes.data();
     std::size_t count = bytes.size();
     while (count > 0) {
-        if (!waitFor(m_fd, POLLOUT, timeout))
+        if (!waitFor(m_fd, POLLOUT, m_cut[0], timeout, m_path))
             throw LinkError_t(m_path + " took nothing for " + seconds(timeout));
         const ssize_t sent = ::write(m_fd, data, count);
         if (sent < 0) {
@@ -128,7 +152,7 @@ void TtyStream_t::write(std::string_view bytes, Timeout_t timeout) {
 
 std::size_t TtyStream_t::readSome(char* data, std::size_t capacity, Timeout_t timeout) {
     for (;;) {
-        if (!waitFor(m_fd, POLLIN, timeout))
+        if (!waitFor(m_fd, POLLIN, m_cut[0], timeout, m_path))
             throw LinkError_t("the handheld said nothing for " + seconds(timeout) + " on " + m_path);
         const ssize_t got = ::read(m_fd, data, capacity);
         if (got > 0)

@@ -39,6 +39,11 @@ public:
     // Drops what arrived and was not read. (What was written still goes out: on a pseudo-terminal
     // dropping it would take it from the other end's input too.)
     void discardInput();
+    // Ends every wait on the line at once, now and until uncut(), with LinkError_t (Ctrl-C during a
+    // HotSync). Any thread.
+    void cut();
+    // The line serves again after a cut.
+    void uncut();
     int fd() const { return m_fd; }
     const std::string& path() const { return m_path; }
 
@@ -46,7 +51,9 @@ public:
     static const std::vector<uint32_t>& rates();
 
 private:
+    void openCutPipe();
     int m_fd = -1;
+    int m_cut[2] = {-1, -1}; // a byte in this pipe cuts the line
     std::string m_path;
     bool m_exclusive = false;
 };

@@ -29,6 +29,7 @@ std::optional<Arrival_t> TtyLink_t::waitForHandheld(const StopCheck_t& stopReque
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     if (stopRequested())
         return std::nullopt;
+    m_tty->uncut();
     dlp::AcceptedLink_t accepted = dlp::acceptOnTty(*m_tty, m_options, stopRequested);
     if (!accepted.transport)
         return std::nullopt;
@@ -37,6 +38,7 @@ std::optional<Arrival_t> TtyLink_t::waitForHandheld(const StopCheck_t& stopReque
     arrival.transport = std::make_unique<LineTransport_t>(std::move(accepted.transport));
     arrival.netSyncHandshake = accepted.kind == dlp::LinkKind_t::NetSync;
     arrival.where = m_tty->describe();
+    arrival.cut = [tty = m_tty.get()] { tty->cut(); };
     arrival.after = [inSession = m_inSession] { *inSession = false; };
     return arrival;
 }

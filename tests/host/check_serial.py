@@ -164,6 +164,23 @@ def fault_checks(work):
         check(False, "Ctrl-C ends the wait for a handheld")
     device.process.kill()
     device.finish()
+    # Ctrl-C in the middle of a HotSync on a line ends it at once and leaves the old file.
+    device = Handheld(work, "--handheld", handheld, "--user", "Alice", "--stall-at", "10")
+    server = subprocess.Popen([PATHLET, "sync", "--root", root, "--serial", device.path, "--once"],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    time.sleep(3)
+    start = time.monotonic()
+    server.send_signal(signal.SIGINT)
+    try:
+        _, err = server.communicate(timeout=10)
+        check(server.returncode == 130 and time.monotonic() - start < 5 and "was stopped" in err,
+              f"Ctrl-C during a serial HotSync: {server.returncode} {err}")
+    except subprocess.TimeoutExpired:
+        server.kill()
+        check(False, "Ctrl-C ends a serial HotSync")
+    check(contents(tracks) == old, "Ctrl-C during a serial HotSync: the old file is whole")
+    device.process.kill()
+    device.finish()
     # A line that is not there is said before the server starts.
     code, _, err = sync(root, os.path.join(work, "no-such-tty"), extra=("--once",))
     check(code == 1 and "no-such-tty" in err, f"a missing line: {code} {err}")
