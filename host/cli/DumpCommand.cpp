@@ -4,6 +4,7 @@
 #include "host/exports/Documents.h"
 #include "host/exports/TrackTable.h"
 #include "host/hotsync/HotSync.h"
+#include "host/hotsync/HotSyncWords.h"
 #include "host/text/JsonWriter.h"
 #include "host/text/Utf8Text.h"
 
@@ -109,10 +110,11 @@ int runDump(const Options& options) {
               << info.buildLabel << " " << info.buildDate << " " << info.buildTime << "\n\n";
     printTrackTable(database, codePage, std::cout);
     std::cout << "\n"
-              << database.tracks().size() << " tracks, " << database.waypoints().size() << " waypoints, "
-              << database.routes().size() << " routes";
+              << counted(database.tracks().size(), "track") << ", "
+              << counted(database.waypoints().size(), "waypoint") << ", "
+              << counted(database.routes().size(), "route");
     if (info.unknownRecords)
-        std::cout << ", " << info.unknownRecords << " records of unknown types skipped";
+        std::cout << ", " << counted(info.unknownRecords, "record") << " of unknown types skipped";
     std::cout << "\n";
     if (points)
         for (const auto& [id, track] : database.tracks()) {

@@ -21,9 +21,12 @@ std::string withThousands(uint64_t value) {
     return digits;
 }
 
+std::string counted(uint64_t count, const std::string& noun) {
+    return withThousands(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 std::string countWords(uint64_t tracks, uint64_t points) {
-    return withThousands(tracks) + (tracks == 1 ? " track, " : " tracks, ") + withThousands(points) +
-           (points == 1 ? " point" : " points");
+    return counted(tracks, "track") + ", " + counted(points, "point");
 }
 
 std::string writeProblem(const std::string& directory, const std::string& file, std::error_code failure) {

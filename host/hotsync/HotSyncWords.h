@@ -41,6 +41,9 @@ std::string withThousands(uint64_t value);
 // "12 tracks, 4,213 points".
 std::string countWords(uint64_t tracks, uint64_t points);
 
+// "1 track", "4,213 points": the count and the noun, plural unless the count is 1.
+std::string counted(uint64_t count, const std::string& noun);
+
 } // namespace host
 
 #endif

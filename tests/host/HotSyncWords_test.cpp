@@ -118,4 +118,12 @@ TEST_F(HotSyncWords, OtherEndsAreSaidAsTheyAre) {
     EXPECT_EQ(host::failureWords(facts), "unknown user 'Ann' ('pathlet users list' shows the users)");
 }
 
+TEST(HotSyncCounts, OneIsSingularEverythingElsePluralWithThousands) {
+    EXPECT_EQ(host::counted(0, "track"), "0 tracks");
+    EXPECT_EQ(host::counted(1, "track"), "1 track");
+    EXPECT_EQ(host::counted(4213, "point"), "4,213 points");
+    EXPECT_EQ(host::countWords(1, 1), "1 track, 1 point");
+    EXPECT_EQ(host::countWords(12, 1234567), "12 tracks, 1,234,567 points");
+}
+
 } // namespace
