@@ -62,6 +62,15 @@ SyncOutcome syncOneHandheld(Arrival_t arrival, const SyncOptions& options) {
         std::cerr << "pathlet: " << peer << ": " << outcome.words << "\n";
         return outcome;
     };
+    // The server cuts the link itself on Ctrl-C: nothing more can be sent, and it was no fault of
+    // the handheld's.
+    auto interrupted = [&] { return options.interrupted && options.interrupted(); };
+    auto stopped = [&] {
+        outcome.succeeded = false;
+        outcome.words = "stopped by Ctrl-C during the HotSync; the old file is kept";
+        std::cerr << "pathlet: " << peer << ": " << outcome.words << "\n";
+        return outcome;
+    };
     try {
         if (arrival.netSyncHandshake)
             session.handshake();
@@ -113,8 +122,12 @@ SyncOutcome syncOneHandheld(Arrival_t arrival, const SyncOptions& options) {
             outcome.handheldWords = countWords(result.tracks, result.points) + " copied";
         else if (result.didNothing)
             outcome.handheldWords = "nothing done (the action is " + syncTypeWords(result.syncType) + ")";
+        if (!result.succeeded && interrupted())
+            return stopped();
         return finish(result.words, result.succeeded);
     } catch (const dlp::LinkError_t& e) {
+        if (interrupted())
+            return stopped();
         return finish(std::string("the link to the handheld failed: ") + e.what(), false);
     } catch (const dlp::ProtocolError_t& e) {
         // A broken answer: nothing more is sent on a link that cannot be trusted.

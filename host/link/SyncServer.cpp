@@ -144,7 +144,9 @@ int serveHandhelds(const SyncOptions& options, std::vector<std::unique_ptr<Link_
     const StopSignals_t signals;
     std::atomic<bool> stopping{false};
     const StopCheck_t stopRequested = [&] { return stopping || g_interrupted; };
-    Runner_t runner(options);
+    SyncOptions served = options;
+    served.interrupted = [] { return g_interrupted.load(); };
+    Runner_t runner(served);
     std::vector<std::thread> waiters;
     for (const auto& link : links) {
         waiters.emplace_back([&, &link = *link] {

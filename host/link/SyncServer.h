@@ -26,6 +26,7 @@ struct SyncOptions {
     std::optional<uint32_t> codePage;                  // of the handheld's user name, and the HotSync's
     dlp::Timeout_t timeout = std::chrono::seconds(30); // for each answer of the handheld
     HotSyncOptions hotsync;                            // log format, export, code page, wait
+    std::function<bool()> interrupted;                 // Ctrl-C came (the server sets it)
     // Runs after each HotSync, before the sync is ended (for tests: a step that fails there).
     std::function<void(const HotSyncResult&)> afterHotSync;
 };

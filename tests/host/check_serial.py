@@ -173,7 +173,7 @@ def fault_checks(work):
     server.send_signal(signal.SIGINT)
     try:
         _, err = server.communicate(timeout=10)
-        check(server.returncode == 130 and time.monotonic() - start < 5 and "was stopped" in err,
+        check(server.returncode == 130 and time.monotonic() - start < 5 and "stopped by Ctrl-C" in err,
               f"Ctrl-C during a serial HotSync: {server.returncode} {err}")
     except subprocess.TimeoutExpired:
         server.kill()
