@@ -29,6 +29,12 @@ public:
     virtual std::string describe() const = 0;
 };
 
+// A wait as the link's words say it: "30.0 s".
+std::string secondsText(Timeout_t timeout);
+
+// `what`, then the system's words for errno: "cannot open /dev/ttyS0: Permission denied".
+std::string systemErrorText(const std::string& what);
+
 // Reads exactly `count` bytes, each part within `timeout`.
 // @exception LinkError_t as readSome.
 void readExactly(ByteStream_t& stream, char* data, std::size_t count, Timeout_t timeout);

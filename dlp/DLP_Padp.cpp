@@ -2,6 +2,8 @@
 
 #include "dlp/DLP_Bytes.h"
 
+#include "dlp/DLP_ByteStream.h"
+
 #include <cstdio>
 #include <stdexcept>
 
@@ -14,12 +16,6 @@ using std::chrono::steady_clock;
 
 // While a handheld follows a rate change, tries come this often.
 constexpr milliseconds kSettleRetry{200};
-
-std::string seconds(milliseconds timeout) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(timeout.count()) / 1000);
-    return text;
-}
 
 std::string number(uint64_t value) {
     return std::to_string(value);
@@ -162,7 +158,7 @@ void PadpLink_t::send(uint8_t transaction, std::string_view message) {
             if (!settling && tries++ == m_options.tries)
                 throw LinkError_t(peer() + " did not acknowledge transaction " + number(transaction) +
                                   " after " + number(static_cast<uint64_t>(m_options.tries)) + " tries of " +
-                                  seconds(m_options.ackTimeout));
+                                  secondsText(m_options.ackTimeout));
             writePacket(fragment);
             if (awaitAck(fragment, last, now + (settling ? kSettleRetry : m_options.ackTimeout)))
                 break;
@@ -206,7 +202,7 @@ bool PadpLink_t::awaitAck(const PadpPacket_t& fragment, bool lastFragment, Deadl
 Frame_t PadpLink_t::receive() {
     std::optional<Frame_t> message = receiveMessage(steady_clock::now() + m_options.timeout, true);
     if (!message)
-        throw LinkError_t(peer() + " said nothing for " + seconds(m_options.timeout));
+        throw LinkError_t(peer() + " said nothing for " + secondsText(m_options.timeout));
     return std::move(*message);
 }
 

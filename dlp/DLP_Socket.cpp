@@ -1,5 +1,7 @@
 #include "dlp/DLP_Socket.h"
 
+#include "dlp/DLP_ByteStream.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdio>
@@ -15,23 +17,13 @@ namespace dlp {
 
 namespace {
 
-std::string seconds(Timeout_t timeout) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(timeout.count()) / 1000);
-    return text;
-}
-
-std::string errorText(const std::string& what) {
-    return what + ": " + std::strerror(errno);
-}
-
 // Waits for `events` on fd; false when the time ran out. A signal ends the wait early, so that
 // Ctrl-C is noticed, and counts as no event.
 bool waitFor(int fd, short events, Timeout_t timeout) {
     pollfd entry{fd, events, 0};
     const int ready = ::poll(&entry, 1, static_cast<int>(timeout.count()));
     if (ready < 0 && errno != EINTR)
-        throw LinkError_t(errorText("waiting for the link"));
+        throw LinkError_t(systemErrorText("waiting for the link"));
     return ready > 0;
 }
 
@@ -69,14 +61,14 @@ int Socket_t::release() {
 std::size_t Socket_t::readSome(char* data, std::size_t capacity, Timeout_t timeout) {
     for (;;) {
         if (!waitFor(m_fd, POLLIN, timeout))
-            throw LinkError_t("the peer said nothing for " + seconds(timeout));
+            throw LinkError_t("the peer said nothing for " + secondsText(timeout));
         const ssize_t got = ::recv(m_fd, data, capacity, 0);
         if (got == 0)
             throw LinkError_t("the connection was closed");
         if (got > 0)
             return static_cast<std::size_t>(got);
         if (errno != EINTR && errno != EAGAIN)
-            throw LinkError_t(errorText("the connection failed"));
+            throw LinkError_t(systemErrorText("the connection failed"));
     }
 }
 
@@ -91,12 +83,12 @@ void Socket_t::readExactly(char* data, std::size_t count, Timeout_t timeout) {
 void Socket_t::writeAll(const char* data, std::size_t count, Timeout_t timeout) {
     while (count > 0) {
         if (!waitFor(m_fd, POLLOUT, timeout))
-            throw LinkError_t("the peer took nothing for " + seconds(timeout));
+            throw LinkError_t("the peer took nothing for " + secondsText(timeout));
         const ssize_t sent = ::send(m_fd, data, count, MSG_NOSIGNAL);
         if (sent < 0) {
             if (errno == EINTR || errno == EAGAIN)
                 continue;
-            throw LinkError_t(errorText("the connection failed"));
+            throw LinkError_t(systemErrorText("the connection failed"));
         }
         data += sent;
         count -= static_cast<std::size_t>(sent);
@@ -136,15 +128,15 @@ Endpoint_t parseEndpoint(const std::string& text, uint16_t defaultPort) {
 Socket_t listenOn(const Endpoint_t& endpoint) {
     Socket_t listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!listener.open())
-        throw LinkError_t(errorText("cannot make a socket"));
+        throw LinkError_t(systemErrorText("cannot make a socket"));
     const int yes = 1;
     ::setsockopt(listener.fd(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     const sockaddr_in address = toAddress(endpoint);
     if (::bind(listener.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         throw LinkError_t(
-            errorText("cannot listen on " + endpoint.address + ":" + std::to_string(endpoint.port)));
+            systemErrorText("cannot listen on " + endpoint.address + ":" + std::to_string(endpoint.port)));
     if (::listen(listener.fd(), 16) != 0)
-        throw LinkError_t(errorText("cannot listen"));
+        throw LinkError_t(systemErrorText("cannot listen"));
     return listener;
 }
 
@@ -169,12 +161,12 @@ Socket_t acceptWithin(const Socket_t& listener, Timeout_t timeout) {
 Socket_t connectTo(const Endpoint_t& endpoint, Timeout_t timeout) {
     Socket_t connection(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!connection.open())
-        throw LinkError_t(errorText("cannot make a socket"));
+        throw LinkError_t(systemErrorText("cannot make a socket"));
     const sockaddr_in address = toAddress(endpoint);
     const std::string where = endpoint.address + ":" + std::to_string(endpoint.port);
     if (::connect(connection.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         if (errno != EINPROGRESS)
-            throw LinkError_t(errorText("cannot connect to " + where));
+            throw LinkError_t(systemErrorText("cannot connect to " + where));
         if (!waitFor(connection.fd(), POLLOUT, timeout))
             throw LinkError_t("no answer from " + where);
         int error = 0;
@@ -182,7 +174,7 @@ Socket_t connectTo(const Endpoint_t& endpoint, Timeout_t timeout) {
         ::getsockopt(connection.fd(), SOL_SOCKET, SO_ERROR, &error, &size);
         if (error != 0) {
             errno = error;
-            throw LinkError_t(errorText("cannot connect to " + where));
+            throw LinkError_t(systemErrorText("cannot connect to " + where));
         }
     }
     const int yes = 1;

@@ -1,5 +1,7 @@
 #include "dlp/DLP_Tty.h"
 
+#include "dlp/DLP_ByteStream.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -23,16 +25,6 @@ struct Rate_t {
 constexpr Rate_t kRates[] = {{9600, B9600},   {19200, B19200},   {38400, B38400},
                              {57600, B57600}, {115200, B115200}, {230400, B230400}};
 
-std::string errorText(const std::string& what) {
-    return what + ": " + std::strerror(errno);
-}
-
-std::string seconds(Timeout_t timeout) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(timeout.count()) / 1000);
-    return text;
-}
-
 // Waits for `events` on the line, or for the line to be cut (`cutFd` readable); false when the
 // time ran out or a signal came (so that Ctrl-C is noticed). A line that hung up counts as ready:
 // the read or write that follows says what happened.
@@ -40,7 +32,7 @@ bool waitFor(int fd, short events, int cutFd, Timeout_t timeout, const std::stri
     pollfd entries[2] = {{fd, events, 0}, {cutFd, POLLIN, 0}};
     const int ready = ::poll(entries, cutFd >= 0 ? 2 : 1, static_cast<int>(timeout.count()));
     if (ready < 0 && errno != EINTR)
-        throw LinkError_t(errorText("waiting for the line"));
+        throw LinkError_t(systemErrorText("waiting for the line"));
     if (ready > 0 && cutFd >= 0 && (entries[1].revents & POLLIN))
         throw LinkError_t("the HotSync on " + path + " was stopped");
     return ready > 0;
@@ -70,10 +62,10 @@ TtyStream_t::TtyStream_t(const std::string& path) : m_path(path) {
     // Non-blocking, so that a line without carrier cannot hold the open, and every wait is poll's.
     m_fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
-        throw LinkError_t(errorText("cannot open " + path));
+        throw LinkError_t(systemErrorText("cannot open " + path));
     termios settings{};
     if (::tcgetattr(m_fd, &settings) != 0) {
-        const std::string reason = errorText(path + " is not a terminal");
+        const std::string reason = systemErrorText(path + " is not a terminal");
         ::close(m_fd);
         m_fd = -1;
         throw LinkError_t(reason);
@@ -91,7 +83,7 @@ TtyStream_t::TtyStream_t(const std::string& path) : m_path(path) {
     ::cfsetispeed(&settings, B9600);
     ::cfsetospeed(&settings, B9600);
     if (::tcsetattr(m_fd, TCSANOW, &settings) != 0) {
-        const std::string reason = errorText("cannot set up " + path);
+        const std::string reason = systemErrorText("cannot set up " + path);
         ::close(m_fd);
         m_fd = -1;
         throw LinkError_t(reason);
@@ -138,12 +130,12 @@ void TtyStream_t::write(std::string_view bytes, Timeout_t timeout) {
     std::size_t count = bytes.size();
     while (count > 0) {
         if (!waitFor(m_fd, POLLOUT, m_cut[0], timeout, m_path))
-            throw LinkError_t(m_path + " took nothing for " + seconds(timeout));
+            throw LinkError_t(m_path + " took nothing for " + secondsText(timeout));
         const ssize_t sent = ::write(m_fd, data, count);
         if (sent < 0) {
             if (errno == EINTR || errno == EAGAIN)
                 continue;
-            throw LinkError_t(errorText("writing to " + m_path + " failed"));
+            throw LinkError_t(systemErrorText("writing to " + m_path + " failed"));
         }
         data += sent;
         count -= static_cast<std::size_t>(sent);
@@ -153,7 +145,7 @@ void TtyStream_t::write(std::string_view bytes, Timeout_t timeout) {
 std::size_t TtyStream_t::readSome(char* data, std::size_t capacity, Timeout_t timeout) {
     for (;;) {
         if (!waitFor(m_fd, POLLIN, m_cut[0], timeout, m_path))
-            throw LinkError_t("the handheld said nothing for " + seconds(timeout) + " on " + m_path);
+            throw LinkError_t("the handheld said nothing for " + secondsText(timeout) + " on " + m_path);
         const ssize_t got = ::read(m_fd, data, capacity);
         if (got > 0)
             return static_cast<std::size_t>(got);
@@ -161,7 +153,7 @@ std::size_t TtyStream_t::readSome(char* data, std::size_t capacity, Timeout_t ti
         if (got == 0 || errno == EIO)
             throw LinkError_t(m_path + " hung up");
         if (errno != EINTR && errno != EAGAIN)
-            throw LinkError_t(errorText("reading " + m_path + " failed"));
+            throw LinkError_t(systemErrorText("reading " + m_path + " failed"));
     }
 }
 
@@ -179,13 +171,14 @@ void TtyStream_t::setBaud(uint32_t rate) {
                                     " baud is not a rate a serial line can be set to (" + rateList() + ")");
     termios settings{};
     if (::tcgetattr(m_fd, &settings) != 0)
-        throw LinkError_t(errorText("cannot read the settings of " + m_path));
+        throw LinkError_t(systemErrorText("cannot read the settings of " + m_path));
     ::cfsetispeed(&settings, found->code);
     ::cfsetospeed(&settings, found->code);
     // TCSADRAIN: what is still in the output queue (the last acknowledgement) goes at the old rate.
     while (::tcsetattr(m_fd, TCSADRAIN, &settings) != 0) {
         if (errno != EINTR)
-            throw LinkError_t(errorText("cannot set " + m_path + " to " + std::to_string(rate) + " baud"));
+            throw LinkError_t(
+                systemErrorText("cannot set " + m_path + " to " + std::to_string(rate) + " baud"));
     }
 }
 

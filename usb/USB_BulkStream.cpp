@@ -15,12 +15,6 @@ using Clock_t = std::chrono::steady_clock;
 // How long a transfer of several packets waits before it hands over what it holds.
 constexpr unsigned int kPartialWait = 200;
 
-std::string seconds(dlp::Timeout_t timeout) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(timeout.count()) / 1000);
-    return text;
-}
-
 unsigned int millisecondsLeft(Clock_t::time_point deadline) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock_t::now()).count();
@@ -66,7 +60,7 @@ void BulkStream_t::write(std::string_view bytes, dlp::Timeout_t timeout) {
         libusb_clear_halt(handle, m_pipes.out.address);
     if (status == LIBUSB_ERROR_TIMEOUT || status == LIBUSB_SUCCESS)
         throw dlp::LinkError_t(label + " took " + std::to_string(sent) + " of " +
-                               std::to_string(bytes.size()) + " bytes in " + seconds(timeout));
+                               std::to_string(bytes.size()) + " bytes in " + dlp::secondsText(timeout));
     fail(label, "sending " + std::to_string(bytes.size()) + " bytes", status);
 }
 
@@ -118,7 +112,7 @@ std::size_t BulkStream_t::readSome(char* data, std::size_t capacity, dlp::Timeou
             continue;
         }
         if (status == LIBUSB_SUCCESS || status == LIBUSB_ERROR_TIMEOUT)
-            throw dlp::LinkError_t(label + " said nothing for " + seconds(timeout));
+            throw dlp::LinkError_t(label + " said nothing for " + dlp::secondsText(timeout));
         fail(label, "reading", status);
     }
 }

@@ -8,16 +8,6 @@
 
 namespace host {
 
-std::string handheldLine(const std::string& text) {
-    constexpr std::size_t kMost = 200;
-    std::string line = "Pathlet: " + text;
-    return line.size() <= kMost ? line : line.substr(0, kMost - 3) + "...";
-}
-
-bool Link_t::refuseBusy(Arrival_t&) {
-    return false;
-}
-
 TcpLink_t::TcpLink_t(const dlp::Endpoint_t& endpoint, dlp::Timeout_t timeout)
     : m_endpoint(endpoint), m_listener(dlp::listenOn(endpoint)), m_timeout(timeout) {}
 

@@ -139,9 +139,9 @@ std::string Device::descriptors() const {
 }
 
 uint16_t Device::maxPacket(uint8_t endpoint) const {
-    for (const EndpointSpec& spec : m_config.endpoints)
-        if (spec.address == endpoint)
-            return spec.maxPacket;
+    for (const EndpointSpec& described : m_config.endpoints)
+        if (described.address == endpoint)
+            return described.maxPacket;
     return 64;
 }
 
