@@ -320,11 +320,14 @@ TEST(HandheldSimCommand, PlaysACradleHandheldOnAPseudoTerminal) {
         dlp::TtyStream_t line(announced.substr(4));
         try {
             dlp::AcceptedLink_t link = dlp::acceptOnTty(line, quickDesktop(), {});
+            // Read while the handheld still holds its end: once it has gone, the line is hung up
+            // and tells nothing.
+            EXPECT_EQ(line.baud(), 57600u);
+            EXPECT_EQ(link.baud, 57600u);
             dlp::DesktopSession_t session(*link.transport);
             EXPECT_EQ(session.readUserInfo().name, "Ann");
             session.addSyncLogEntry("Pathlet: nothing to do");
             session.endOfSync(0);
-            EXPECT_EQ(line.baud(), 57600u);
         } catch (const std::exception& e) {
             outcome = e.what();
         }
