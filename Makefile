@@ -9,7 +9,10 @@ PACKAGES := $(DEMO_PACKAGES) libgtest-dev libgmock-dev python3 python3-gpxpy lib
             umockdev libumockdev-dev gir1.2-umockdev-1.0 python3-gi libglib2.0-dev
 BENCH_PACKAGES := libbenchmark-dev time bc
 FUZZ_PACKAGES := clang libclang-rt-14-dev
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine32:i386 xvfb xauth python3-pefile imagemagick
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth python3-pefile imagemagick
+# 32-bit Wine runs the i686 product. When apt cannot install it (no i386 architecture, or a mirror
+# whose i386 index is broken), the Wine cases fall back to the x86_64 pair and say so loudly.
+WINE32_PACKAGES := wine32:i386
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
@@ -17,7 +20,8 @@ CMAKE_FLAGS ?=
 
 all: build
 
-# Installs only what is missing; `apt-get update` runs only when something must be installed.
+# Installs only what is missing; `apt-get update` runs only when something must be installed. An
+# index that fails to download (a mirror mid-sync) leaves the others usable, so the install still runs.
 define install_missing
 	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
@@ -25,7 +29,8 @@ define install_missing
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  SUDO=""; [ "$$(id -u)" -eq 0 ] || SUDO=sudo; \
-	  $$SUDO apt-get update && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y --no-install-recommends $$missing; \
+	  $$SUDO apt-get update || echo "apt-get update reported a failing index; installing from what it has"; \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y --no-install-recommends $$missing; \
 	fi
 endef
 
@@ -57,6 +62,7 @@ windows:
 	  SUDO=""; [ "$$(id -u)" -eq 0 ] || SUDO=sudo; echo "Adding the i386 architecture (for 32-bit Wine)"; \
 	  $$SUDO dpkg --add-architecture i386; }
 	$(call install_missing,$(WINDOWS_PACKAGES))
+	-$(call install_missing,$(WINE32_PACKAGES))
 	cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DPATHLET_TESTS=OFF -DPATHLET_HOST=OFF
 	cmake --build build-win64 -j $(JOBS)
