@@ -4,6 +4,7 @@
 #include "bin/BIN_endian.h"
 #include "iog/IOG_Color108.h"
 
+#include <cstdint>
 #include <string>
 
 namespace app {
@@ -26,10 +27,20 @@ void checking(HandheldPlace_t& at, RefusedField_t field, int64_t raw) {
     at.raw = raw;
 }
 
+// A point's time: the handheld's seconds added to its epoch. Below 2038 the sum is plain; the
+// addition's own checks take the rest, so that a time too late fails as it always did.
+glo::Time_t pointTime(const glo::Time_t& epoch, uint32_t seconds) {
+    if (seconds <= static_cast<uint32_t>(INT32_MAX - epoch.seconds()))
+        return glo::Time_t(epoch.seconds() + static_cast<int32_t>(seconds));
+    glo::Time_t time = epoch;
+    time.addSeconds(static_cast<double>(seconds));
+    return time;
+}
+
 // The point entry at `offset` of `record` (whose latitude is there), if the record holds it whole.
 // `at` names each value while it is checked and is left naming the last one.
-bool decodePoint(const HandheldRecord_t& record, uint64_t offset, uint8_t flags, nav::TrackPoint_t& point,
-                 HandheldPlace_t& at) {
+bool decodePoint(const HandheldRecord_t& record, uint64_t offset, uint8_t flags, const glo::Time_t& epoch,
+                 nav::TrackPoint_t& point, HandheldPlace_t& at) {
     geo::Position_t position;
     const int32_t latitude = bin::loadI32(record.bytes + offset);
     checking(at, RefusedField_t::Latitude, latitude);
@@ -48,9 +59,7 @@ bool decodePoint(const HandheldRecord_t& record, uint64_t offset, uint8_t flags,
         if (flag == kPointHasTime) {
             if (const uint32_t seconds = bin::loadU32(field); !isAbsentTime(seconds)) {
                 checking(at, RefusedField_t::Time, seconds);
-                glo::Time_t time = glo::Time_t::trackTimeEpoch();
-                time.addSeconds(static_cast<double>(seconds));
-                point.time = time;
+                point.time = pointTime(epoch, seconds);
             }
         } else if (flag == kPointHasAltitude) {
             position.setAltitude(static_cast<double>(bin::loadFloat(field)));
@@ -85,10 +94,14 @@ DecodedLog_t decodeLog(RecordSource_t& source, const HandheldRecord_t& first, ui
     checking(at, RefusedField_t::ColourCode, code);
     track.setColor(iog::toNavColor(code));
     at.field = RefusedField_t::None;
+    // The header's count sizes the first track's array; a log cut short or split into segments
+    // gives back what it did not use. Later segments grow as their points come.
+    track.reservePoints(header.pointCount);
     const auto completeSegment = [&] {
         if (track.summary().pointCount == 0)
             return;
         const nav::Color_t color = track.color();
+        track.releaseSpareRoom();
         log.tracks.emplace_back(id, std::move(track));
         track = nav::Track_t();
         track.setColor(color);
@@ -102,6 +115,9 @@ DecodedLog_t decodeLog(RecordSource_t& source, const HandheldRecord_t& first, ui
     uint64_t boundary = header.pointsPerRecord;
     uint64_t offset = header.firstPointOffset;
     log.end = LogEnd_t::Complete;
+    const glo::Time_t epoch = glo::Time_t::trackTimeEpoch();
+    // The bound moves only when a record is read.
+    uint64_t bound = source.bytesRead() / kLeastPointBytes;
     for (uint32_t j = 0; j < header.pointCount; ++j) {
         at.point = j;
         if (j == boundary) {
@@ -116,6 +132,7 @@ DecodedLog_t decodeLog(RecordSource_t& source, const HandheldRecord_t& first, ui
             // just a latitude whose low half is zero.
             at.record = index;
             record = source.readRecord(static_cast<uint16_t>(index));
+            bound = source.bytesRead() / kLeastPointBytes;
         }
         if (offset + 4 > record.size) {
             log.end = LogEnd_t::CutShort;
@@ -123,12 +140,12 @@ DecodedLog_t decodeLog(RecordSource_t& source, const HandheldRecord_t& first, ui
         }
         if (startsSegment(bin::loadI32(record.bytes + offset)))
             completeSegment();
-        if (pointsBefore + log.points >= source.bytesRead() / kLeastPointBytes) {
+        if (pointsBefore + log.points >= bound) {
             log.end = LogEnd_t::PastBound;
             break;
         }
         nav::TrackPoint_t point;
-        const bool whole = decodePoint(record, offset, header.pointFlags, point, at);
+        const bool whole = decodePoint(record, offset, header.pointFlags, epoch, point, at);
         at.field = RefusedField_t::None; // every value was taken
         if (!whole) {
             log.end = LogEnd_t::CutShort;

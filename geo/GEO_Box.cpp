@@ -38,12 +38,12 @@ int32_t Box_t::west() const {
         throw glo::OutOfRange_t(kSource, 240);
     return m_southWest.longitude();
 }
-const glo::Optional_t<double>& Box_t::top() const {
+glo::Optional_t<double> Box_t::top() const {
     if (m_empty)
         throw glo::OutOfRange_t(kSource, 254);
     return m_northEast.altitude();
 }
-const glo::Optional_t<double>& Box_t::bottom() const {
+glo::Optional_t<double> Box_t::bottom() const {
     if (m_empty)
         throw glo::OutOfRange_t(kSource, 268);
     return m_southWest.altitude();
@@ -65,14 +65,13 @@ void Box_t::normalise() {
         m_northEast.setLongitude(west);
         m_southWest.setLongitude(east);
     }
-    const glo::Optional_t<double> top = m_northEast.altitude();
-    const glo::Optional_t<double> bottom = m_southWest.altitude();
+    PackedOptional_t<double>& top = m_northEast.m_altitude;
+    PackedOptional_t<double>& bottom = m_southWest.m_altitude;
     if (top.present() != bottom.present()) {
-        setTop({});
-        setBottom({});
+        top.reset();
+        bottom.reset();
     } else if (top.present() && top.get() < bottom.get()) {
-        setTop(bottom);
-        setBottom(top);
+        std::swap(top, bottom);
     }
 }
 
@@ -97,8 +96,8 @@ uint32_t Box_t::longitudeSpan() const {
 }
 
 glo::Optional_t<double> Box_t::altitudeExtent() const {
-    const glo::Optional_t<double>& low = bottom();
-    const glo::Optional_t<double>& high = m_northEast.altitude();
+    const glo::Optional_t<double> low = bottom();
+    const glo::Optional_t<double> high = m_northEast.altitude();
     if (high.present() && low.present())
         return high.get() - low.get();
     return {};
@@ -113,12 +112,21 @@ bool spanContains(int32_t west, int32_t east, int32_t x) {
 
 } // namespace
 
-// Works on the raw edges: appending a track point unites boxes twice, so this is on the hot path.
 Box_t Box_t::unite(const Box_t& a, const Box_t& b) {
-    if (a.m_empty)
-        return b;
-    if (b.m_empty)
-        return a;
+    Box_t united = a;
+    united.unite(b);
+    return united;
+}
+
+// Works on the raw edges, in place: appending a track point unites boxes twice, so this is on the
+// hot path, and a box built elsewhere and copied in would be read back before its bytes settled.
+Box_t& Box_t::unite(const Box_t& other) {
+    if (m_empty)
+        return *this = other;
+    if (other.m_empty)
+        return *this;
+    const Box_t& a = *this;
+    const Box_t& b = other;
     const int32_t aNorth = a.m_northEast.latitude(), aSouth = a.m_southWest.latitude();
     const int32_t aEast = a.m_northEast.longitude(), aWest = a.m_southWest.longitude();
     const int32_t bNorth = b.m_northEast.latitude(), bSouth = b.m_southWest.latitude();
@@ -153,20 +161,33 @@ Box_t Box_t::unite(const Box_t& a, const Box_t& b) {
         east = aEast;
     }
 
-    const glo::Optional_t<double>& aTop = a.m_northEast.altitude();
-    const glo::Optional_t<double>& aBottom = a.m_southWest.altitude();
-    const glo::Optional_t<double>& bTop = b.m_northEast.altitude();
-    const glo::Optional_t<double>& bBottom = b.m_southWest.altitude();
+    // The edges come from two boxes' valid latitudes, so the result needs no check of its own.
+    const PackedOptional_t<double>& aTop = a.m_northEast.m_altitude;
+    const PackedOptional_t<double>& aBottom = a.m_southWest.m_altitude;
+    const PackedOptional_t<double>& bTop = b.m_northEast.m_altitude;
+    const PackedOptional_t<double>& bBottom = b.m_southWest.m_altitude;
     const bool extentA = aTop.present() && aBottom.present();
     const bool extentB = bTop.present() && bBottom.present();
-    if (extentA && extentB)
-        return Box_t(north, south, east, west, bTop.get() > aTop.get() ? bTop : aTop,
-                     bBottom.get() < aBottom.get() ? bBottom : aBottom);
-    if (extentA)
-        return Box_t(north, south, east, west, aTop, aBottom);
-    if (extentB)
-        return Box_t(north, south, east, west, bTop, bBottom);
-    return Box_t(north, south, east, west);
+    // Both altitudes are taken before either is written: `other` may be this box.
+    PackedOptional_t<double> top;
+    PackedOptional_t<double> bottom;
+    if (extentA && extentB) {
+        top = bTop.get() > aTop.get() ? bTop : aTop;
+        bottom = bBottom.get() < aBottom.get() ? bBottom : aBottom;
+    } else if (extentA) {
+        top = aTop;
+        bottom = aBottom;
+    } else if (extentB) {
+        top = bTop;
+        bottom = bBottom;
+    }
+    m_northEast.m_latitude = north;
+    m_northEast.m_longitude = east;
+    m_northEast.m_altitude = top;
+    m_southWest.m_latitude = south;
+    m_southWest.m_longitude = west;
+    m_southWest.m_altitude = bottom;
+    return *this;
 }
 
 } // namespace geo

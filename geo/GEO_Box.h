@@ -27,8 +27,8 @@ public:
     int32_t south() const;
     int32_t east() const;
     int32_t west() const;
-    const glo::Optional_t<double>& top() const;
-    const glo::Optional_t<double>& bottom() const;
+    glo::Optional_t<double> top() const;
+    glo::Optional_t<double> bottom() const;
 
     // @exception glo::OutOfRange_t (GEO_Position line 130) for an invalid latitude.
     void setNorth(int32_t latitude) { m_northEast.setLatitude(latitude); }
@@ -49,7 +49,8 @@ public:
 
     // The box covering both (not normalised: it may span more than half the globe).
     static Box_t unite(const Box_t& a, const Box_t& b);
-    Box_t& unite(const Box_t& other) { return *this = unite(*this, other); }
+    // The same, in place.
+    Box_t& unite(const Box_t& other);
 
     friend bool operator==(const Box_t& a, const Box_t& b) {
         return a.m_empty == b.m_empty && a.m_northEast == b.m_northEast && a.m_southWest == b.m_southWest;

@@ -1,6 +1,7 @@
 #ifndef GEO_GEO_POSITION_H
 #define GEO_GEO_POSITION_H
 
+#include "geo/GEO_Packed.h"
 #include "glo/GLO_Optional.h"
 
 #include <cstdint>
@@ -13,6 +14,8 @@ constexpr int32_t kMinLatitude = -1073741824;
 
 // A place on the globe: latitude and longitude in semicircles, with an optional altitude in
 // whatever unit its source gives. Every 32-bit longitude is valid; longitudes wrap modulo 2^32.
+// Held as 17 bytes without padding (latitude, longitude, altitude presence, altitude), the way the
+// record file holds a position.
 class Position_t {
 public:
     Position_t() = default;
@@ -21,7 +24,7 @@ public:
 
     int32_t latitude() const { return m_latitude; }
     int32_t longitude() const { return m_longitude; }
-    const glo::Optional_t<double>& altitude() const { return m_altitude; }
+    glo::Optional_t<double> altitude() const { return m_altitude; }
 
     // @exception glo::OutOfRange_t (line 130) when the latitude is outside -2^30..2^30.
     void setLatitude(int32_t latitude);
@@ -33,13 +36,15 @@ public:
     }
 
     friend bool operator==(const Position_t& a, const Position_t& b) {
-        return a.m_latitude == b.m_latitude && a.m_longitude == b.m_longitude && a.m_altitude == b.m_altitude;
+        return a.latitude() == b.latitude() && a.longitude() == b.longitude() && a.m_altitude == b.m_altitude;
     }
 
 private:
-    int32_t m_latitude = 0;
-    int32_t m_longitude = 0;
-    glo::Optional_t<double> m_altitude;
+    friend class Box_t; // works on the raw values on the hot path of appending track points
+
+    Packed_t<int32_t> m_latitude;
+    Packed_t<int32_t> m_longitude;
+    PackedOptional_t<double> m_altitude;
 };
 
 // Longitude arithmetic modulo 2^32, done unsigned so that it never overflows.

@@ -175,4 +175,30 @@ bool decodeTrackPoint(const unsigned char* in, TrackPoint_t& point) {
     return true;
 }
 
+void writeTrackPoints(bin::basic_ostream& out, std::span<const TrackPoint_t> points) {
+    unsigned char block[kTrackPointSize * 256];
+    std::size_t at = 0;
+    while (at < points.size()) {
+        if constexpr (kPointsHeldAsWritten) {
+            // A run of timed points is already in its written form.
+            std::size_t run = at;
+            while (run < points.size() && points[run].time.present())
+                ++run;
+            if (run > at) {
+                out.write(points.data() + at, (run - at) * kTrackPointSize);
+                at = run;
+                continue;
+            }
+        }
+        std::size_t used = 0;
+        do {
+            encodeTrackPoint(block + used, points[at]);
+            used += kTrackPointSize;
+            ++at;
+        } while (at < points.size() && used < sizeof block &&
+                 !(kPointsHeldAsWritten && points[at].time.present()));
+        out.write(block, used);
+    }
+}
+
 } // namespace nav

@@ -7,7 +7,10 @@
 #include "glo/GLO_Time.h"
 #include "nav/NAV_TrackPoint.h"
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace nav {
@@ -43,6 +46,16 @@ constexpr std::size_t kTrackPointSize = 31;
 void encodeTrackPoint(unsigned char* out, const TrackPoint_t& point);
 // False (and `point` unchanged) for bytes that make no valid point.
 bool decodeTrackPoint(const unsigned char* in, TrackPoint_t& point);
+
+// Whether a point is held in memory byte for byte as encodeTrackPoint writes it, the seconds of an
+// absent time aside (those are the current time, read when the point is written): then a track's
+// points go to the file straight from the track's array.
+constexpr bool kPointsHeldAsWritten = std::endian::native == std::endian::little &&
+                                      sizeof(TrackPoint_t) == kTrackPointSize &&
+                                      sizeof(geo::Position_t) == 17 && offsetof(TrackPoint_t, time) == 17 &&
+                                      offsetof(TrackPoint_t, auxiliary) == 22;
+// Writes the points one after another exactly as encodeTrackPoint makes them, in few large writes.
+void writeTrackPoints(bin::basic_ostream& out, std::span<const TrackPoint_t> points);
 
 } // namespace nav
 

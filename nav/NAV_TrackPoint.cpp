@@ -12,7 +12,7 @@ constexpr double kShortLegSine = 0.00290435536;
 } // namespace
 
 void TrackSummary_t::mergeMeasures(const TrackSummary_t& later) {
-    box = geo::Box_t::unite(box, later.box);
+    box.unite(later.box);
     distance += later.distance;
     areaSum += later.areaSum;
     if (later.duration.present())
@@ -63,7 +63,7 @@ double legDistance(const UnitVector_t& a, const UnitVector_t& b) {
 
 void TrackSummary_t::addLeg(const TrackPoint_t& a, const TrackPoint_t& b, const UnitVector_t& va,
                             const UnitVector_t& vb) {
-    box = geo::Box_t::unite(box, geo::Box_t(a.position, b.position));
+    box.unite(geo::Box_t(a.position, b.position));
     distance += legDistance(va, vb);
     pointCount += 1;
     const double latA = a.position.latitude();

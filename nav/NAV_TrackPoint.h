@@ -2,6 +2,7 @@
 #define NAV_NAV_TRACKPOINT_H
 
 #include "geo/GEO_Box.h"
+#include "geo/GEO_Packed.h"
 #include "geo/GEO_Position.h"
 #include "glo/GLO_Optional.h"
 #include "glo/GLO_Time.h"
@@ -10,11 +11,12 @@
 
 namespace nav {
 
-// One recorded point of a track.
+// One recorded point of a track: 31 bytes without padding, a track's points being most of a
+// HotSync's memory. The values read and convert like glo::Optional_t.
 struct TrackPoint_t {
     geo::Position_t position;
-    glo::Optional_t<glo::Time_t> time; // absent when the handheld gave none
-    glo::Optional_t<double> auxiliary; // the handheld's third per-point value, carried unchanged
+    geo::PackedOptional_t<glo::Time_t> time; // absent when the handheld gave none
+    geo::PackedOptional_t<double> auxiliary; // the handheld's third per-point value, carried unchanged
 };
 
 // A point on the unit sphere, the form in which leg distances are computed.

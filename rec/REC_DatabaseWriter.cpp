@@ -4,6 +4,12 @@
 #include "rec/REC_FileFormat.h"
 #include "rec/REC_Records.h"
 
+#include "nav/NAV_Serialise.h"
+
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
 namespace rec {
 
 namespace {
@@ -13,6 +19,23 @@ template <class Write> void writeRecord(bin::basic_ostream& out, RecordType type
     bin::record_t record(typeByte(type));
     write(record);
     out << record;
+}
+
+// A track's payload is mostly its points, whose size is known before they are written: the frame
+// goes out first and the points follow straight from the track, without building the record in
+// memory. A payload too large for the frame's length is built as any other record, which refuses it.
+void writeTrackRecord(bin::basic_ostream& out, const nav::TrackId_t& id, const nav::Track_t& track) {
+    bin::basic_stringstream head;
+    writeTrackHead(head, id, track);
+    const std::string_view headBytes = head.view();
+    const uint64_t size = headBytes.size() + uint64_t{track.points().size()} * nav::kTrackPointSize;
+    if (size > std::numeric_limits<uint32_t>::max()) {
+        writeRecord(out, RecordType::Track, [&](auto& record) { writeTrack(record, id, track); });
+        return;
+    }
+    out << static_cast<uint32_t>(size) << typeByte(RecordType::Track);
+    out.write(headBytes.data(), headBytes.size());
+    nav::writeTrackPoints(out, track.points());
 }
 
 } // namespace
@@ -28,8 +51,7 @@ bin::basic_ostream& writeDatabase(const nav::Database_t& database, bin::basic_os
         writeRecord(out, RecordType::Route,
                     [&](auto& record) { writeRoute(record, entry.first, entry.second); });
     for (const auto& entry : database.tracks())
-        writeRecord(out, RecordType::Track,
-                    [&](auto& record) { writeTrack(record, entry.first, entry.second); });
+        writeTrackRecord(out, entry.first, entry.second);
     for (const auto& entry : database.routeFlagList())
         writeRecord(out, RecordType::RouteFlag,
                     [&](auto& record) { writeRouteFlag(record, entry.first, entry.second); });

@@ -60,21 +60,15 @@ void readRoute(Payload_t& payload, nav::RouteId_t& id, nav::Route_t& route) {
     }
 }
 
-void writeTrack(bin::basic_ostream& out, const nav::TrackId_t& id, const nav::Track_t& track) {
+void writeTrackHead(bin::basic_ostream& out, const nav::TrackId_t& id, const nav::Track_t& track) {
     id.name().write(out);
     out << track.displayFlag() << static_cast<uint32_t>(track.color())
         << static_cast<uint32_t>(track.summary().pointCount);
-    unsigned char block[nav::kTrackPointSize * 256];
-    std::size_t used = 0;
-    track.forEachPoint([&](const nav::TrackPoint_t& point) {
-        nav::encodeTrackPoint(block + used, point);
-        used += nav::kTrackPointSize;
-        if (used == sizeof block) {
-            out.write(block, used);
-            used = 0;
-        }
-    });
-    out.write(block, used);
+}
+
+void writeTrack(bin::basic_ostream& out, const nav::TrackId_t& id, const nav::Track_t& track) {
+    writeTrackHead(out, id, track);
+    nav::writeTrackPoints(out, track.points());
 }
 
 TrackHeader_t readTrackHeader(Payload_t& payload, nav::Name_t& name) {
@@ -102,6 +96,8 @@ void readTrack(Payload_t& payload, nav::Name_t& name, nav::Track_t& track) {
                          std::to_string(payload.remaining()) + " bytes of points");
     track.setDisplayFlag(shown == 1);
     track.setColor(static_cast<nav::Color_t>(color));
+    // The count matched the bytes that hold the points: it sizes the track's array.
+    track.reservePoints(count);
     const unsigned char* bytes = payload.rest();
     for (uint32_t i = 0; i < count; ++i) {
         nav::TrackPoint_t point;

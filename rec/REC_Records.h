@@ -19,8 +19,10 @@ void readWaypoint(Payload_t& in, nav::WaypointId_t& id, nav::Waypoint_t& waypoin
 void writeRoute(bin::basic_ostream& out, const nav::RouteId_t& id, const nav::Route_t& route);
 void readRoute(Payload_t& in, nav::RouteId_t& id, nav::Route_t& route);
 
-// The points go out in blocks of a few hundred: a track may hold millions.
+// A track may hold millions of points: they go out in few large writes.
 void writeTrack(bin::basic_ostream& out, const nav::TrackId_t& id, const nav::Track_t& track);
+// The fields of a track's payload before its points (name, display flag, colour, point count).
+void writeTrackHead(bin::basic_ostream& out, const nav::TrackId_t& id, const nav::Track_t& track);
 void readTrack(Payload_t& in, nav::Name_t& name, nav::Track_t& track);
 // The fields before a track's points, as readTrack reads them (and fails on them when cut short).
 struct TrackHeader_t {

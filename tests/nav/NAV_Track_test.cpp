@@ -41,6 +41,52 @@ std::vector<int32_t> latitudes(const nav::TrackChunk_t& chunk) {
 
 TEST(NavTrack, APointWithAllItsValuesStaysSmall) {
     EXPECT_LE(sizeof(TrackPoint_t), 64u);
+    // A track's points are most of a HotSync's memory: a point takes what it takes in the file.
+    EXPECT_EQ(sizeof(TrackPoint_t), 31u);
+    EXPECT_EQ(alignof(TrackPoint_t), 1u);
+}
+
+TEST(NavTrack, APointReadsBackEveryValueItWasGiven) {
+    TrackPoint_t p;
+    EXPECT_FALSE(p.time.present());
+    EXPECT_FALSE(p.auxiliary.present());
+    EXPECT_FALSE(p.position.altitude().present());
+    p.position = geo::Position_t(-5, 7, -0.25);
+    p.time = glo::Time_t(123456);
+    p.auxiliary = 1e300;
+    EXPECT_EQ(p.position.latitude(), -5);
+    EXPECT_EQ(p.position.longitude(), 7);
+    EXPECT_EQ(p.position.altitude().get(), -0.25);
+    EXPECT_EQ(p.time.get().seconds(), 123456);
+    EXPECT_EQ(p.auxiliary.get(), 1e300);
+    const glo::Optional_t<glo::Time_t> time = p.time;
+    EXPECT_EQ(time.get().seconds(), 123456);
+    p.time.reset();
+    p.auxiliary = glo::Optional_t<double>();
+    EXPECT_FALSE(p.time.present());
+    EXPECT_FALSE(p.auxiliary.present());
+    EXPECT_RAISES(p.time.get(), glo::Assert_t, "GLO_Optional.h", 103);
+}
+
+TEST(NavTrack, ChunksViewTheTracksOwnPointsAfterGrowthAndCopies) {
+    Track_t track = trackOf(150);
+    track.reservePoints(1000);
+    track.appendPoint(track.points().back()); // a point of its own, while the array moves
+    const Track_t copy(track);
+    Track_t assigned;
+    assigned = copy;
+    Track_t moved(std::move(track));
+    for (const Track_t* t : std::initializer_list<const Track_t*>{&copy, &assigned, &moved}) {
+        ASSERT_EQ(t->points().size(), 151u);
+        ASSERT_EQ(t->chunks().size(), 2u);
+        EXPECT_EQ(t->chunks()[0].points().data(), t->points().data());
+        EXPECT_EQ(t->chunks()[1].points().data(), t->points().data() + 99);
+        EXPECT_EQ(latitudes(t->chunks()[1]).back(), 149);
+        EXPECT_EQ(t->chunks()[1].points().size(), 52u);
+    }
+    moved.releaseSpareRoom();
+    EXPECT_EQ(moved.chunks()[1].points().data(), moved.points().data() + 99);
+    EXPECT_EQ(latitudes(moved.chunks()[0]).front(), 0);
 }
 
 TEST(NavTrack, OnePointSummary) {

@@ -1,5 +1,6 @@
 #include "bin/BIN_record.h"
 #include "glo/GLO_Time.h"
+#include "nav/NAV_Serialise.h"
 #include "rec/REC_DatabaseWriter.h"
 #include "rec/REC_FileHeader.h"
 #include "rec/REC_Records.h"
@@ -130,6 +131,39 @@ TEST_F(DatabaseWriter, EachUntimedPointReadsTheClockAfresh) {
     const std::string bytes = trackPayload(track);
     EXPECT_EQ(static_cast<unsigned char>(bytes[9 + 18]), 0xE8);
     EXPECT_EQ(static_cast<unsigned char>(bytes[9 + 31 + 18]), 0xE9);
+}
+
+TEST_F(DatabaseWriter, TimedAndUntimedPointsAreWrittenAsEachPointEncodes) {
+    // Runs of timed points go out from the track's own array; untimed ones are encoded with the
+    // clock. Either way the bytes are those of encodeTrackPoint, point by point.
+    nav::Track_t track;
+    for (int32_t i = 0; i < 700; ++i) {
+        nav::TrackPoint_t point = pointAt(i * 3);
+        if (i % 7 == 3 || (i >= 300 && i < 600))
+            point.time.reset();
+        if (i % 2)
+            point.position.setAltitude(100.5 + i);
+        if (i % 5 == 1)
+            point.auxiliary = -2.0 * i;
+        track.appendPoint(point);
+    }
+    std::string expected;
+    track.forEachPoint([&](const nav::TrackPoint_t& point) {
+        unsigned char bytes[nav::kTrackPointSize];
+        nav::encodeTrackPoint(bytes, point);
+        expected.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
+    });
+    EXPECT_EQ(trackPayload(track).substr(9), expected);
+
+    nav::Database_t database(nav::Name_t(""), 3);
+    database.insertTrack(nav::TrackId_t(nav::Name_t("T")), track);
+    const Bytes file = fileOf(database);
+    // The framed record: length, type 'T', name, flag, colour, count, points.
+    const Bytes length = {static_cast<uint8_t>((11 + 700 * 31) & 0xFF),
+                          static_cast<uint8_t>((11 + 700 * 31) >> 8), 0, 0};
+    EXPECT_EQ(Bytes(file.begin() + 45, file.begin() + 49), length);
+    EXPECT_EQ(file[49], 'T');
+    EXPECT_EQ(std::string(file.begin() + 61, file.begin() + 61 + 700 * 31), expected);
 }
 
 TEST_F(DatabaseWriter, WaypointsRoutesAndListsFollowTheirLayouts) {
