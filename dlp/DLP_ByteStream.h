@@ -15,6 +15,20 @@
 namespace dlp {
 
 using Timeout_t = std::chrono::milliseconds;
+using Deadline_t = std::chrono::steady_clock::time_point;
+
+// The slowest an honest handheld sends, in bytes a second: a serial line at 9600 baud carries
+// about twice as much. What a peer may make the desktop wait grows with what it sends at this
+// rate, so that one that trickles runs out of time however it spaces its bytes.
+constexpr std::size_t kSlowestBytesPerSecond = 512;
+
+// How long an answer of `bytes` bytes may take as a whole: `timeout`, plus a second for every
+// kSlowestBytesPerSecond bytes.
+Timeout_t answerTime(Timeout_t timeout, std::size_t bytes);
+
+// What a whole session may keep the desktop waiting for the handheld, before what it sent adds
+// to it (see BoundedStream_t): ten times the link's timeout.
+Timeout_t sessionBase(Timeout_t timeout);
 
 class ByteStream_t {
 public:
@@ -38,6 +52,14 @@ std::string systemErrorText(const std::string& what);
 // Reads exactly `count` bytes, each part within `timeout`.
 // @exception LinkError_t as readSome.
 void readExactly(ByteStream_t& stream, char* data, std::size_t count, Timeout_t timeout);
+
+// Reads exactly `count` bytes of `what` (for the error: "a frame of 40 bytes"), all of them by
+// `deadline`, which `allowed` (for the error) led to. `begun`: bytes of the same answer came
+// before, so the deadline is the whole answer's, not a first wait.
+// @exception LinkError_t as readSome when the peer said nothing at all in a first wait, else
+// naming how much came in time.
+void readExactlyBy(ByteStream_t& stream, char* data, std::size_t count, Deadline_t deadline,
+                   const std::string& what, Timeout_t allowed, bool begun = false);
 
 } // namespace dlp
 

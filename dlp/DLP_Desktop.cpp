@@ -41,7 +41,7 @@ void DesktopSession_t::handshake() {
     expectHandshake(m_transport.receive(), 1, 0x92, "answer");
     m_transport.send({2, kDesktopConfirm});
     expectHandshake(m_transport.receive(), 2, 0x93, "confirmation");
-    m_transaction = 2;
+    m_transaction = kHandshakeTransactions;
 }
 
 uint8_t DesktopSession_t::nextTransaction() {

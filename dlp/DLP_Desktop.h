@@ -22,6 +22,9 @@ public:
 
     // @exception LinkError_t, ProtocolError_t when the handheld does not open a session.
     void handshake();
+    // Goes on from a handshake another session on the same transport did (the server greets a
+    // network handheld before its HotSync begins): the next request is numbered after it.
+    void continueAfterHandshake() { m_transaction = kHandshakeTransactions; }
 
     // Sends the request and returns the handheld's answer (which may carry a DLP error).
     // @exception LinkError_t, ProtocolError_t.
@@ -45,6 +48,7 @@ public:
     uint64_t roundTrips() const { return m_roundTrips; }
 
 private:
+    static constexpr uint8_t kHandshakeTransactions = 2;
     uint8_t nextTransaction();
     Transport_t& m_transport;
     // The serial stack has no handshake and begins at 1; handshake() leaves 2 behind it.

@@ -22,9 +22,12 @@ void NetSyncTransport_t::send(const Frame_t& frame) {
     m_stream->write(encodeFrame(frame), m_timeout);
 }
 
+// A frame comes whole within its time (see answerTime), however its bytes are spaced.
 Frame_t NetSyncTransport_t::receive() {
+    const auto start = std::chrono::steady_clock::now();
     char header[kFrameHeaderSize];
-    readExactly(*m_stream, header, sizeof header, m_timeout);
+    readExactlyBy(*m_stream, header, sizeof header, start + m_timeout, "a Net Sync frame's header",
+                  m_timeout);
     Reader_t fields(std::string_view(header, sizeof header), "a Net Sync frame header");
     const uint8_t type = fields.u8();
     Frame_t frame;
@@ -36,7 +39,9 @@ Frame_t NetSyncTransport_t::receive() {
         throw ProtocolError_t("a Net Sync frame claims " + std::to_string(length) + " bytes, more than the " +
                               std::to_string(kMaxPayload) + " any answer needs");
     frame.payload.resize(length);
-    readExactly(*m_stream, frame.payload.data(), length, m_timeout);
+    const Timeout_t allowed = answerTime(m_timeout, kFrameHeaderSize + length);
+    readExactlyBy(*m_stream, frame.payload.data(), length, start + allowed,
+                  "a Net Sync frame of " + std::to_string(length) + " bytes", allowed, true);
     return frame;
 }
 

@@ -4,6 +4,7 @@
 
 #include "dlp/DLP_ByteStream.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -201,6 +202,9 @@ bool PadpLink_t::awaitAck(const PadpPacket_t& fragment, bool lastFragment, Deadl
 
 Frame_t PadpLink_t::receive() {
     std::optional<Frame_t> message = receiveMessage(steady_clock::now() + m_options.timeout, true);
+    if (!message && m_tickledOnly)
+        throw LinkError_t(peer() + " sent nothing but tickles for " +
+                          secondsText(sessionBase(m_options.timeout)));
     if (!message)
         throw LinkError_t(peer() + " said nothing for " + secondsText(m_options.timeout));
     return std::move(*message);
@@ -215,17 +219,31 @@ std::optional<Frame_t> PadpLink_t::receiveMessage(Deadline_t startBy, bool tickl
     bool started = false;
     Frame_t message;
     uint32_t total = 0;
+    // Once begun, the message comes whole within its time (see answerTime), however its
+    // fragments are spaced and whatever tickles come between them.
+    Deadline_t whole = Deadline_t::max();
+    Timeout_t allowed{0};
+    // Tickles say the peer is busy: they lengthen the wait for a message to begin, up to ten times
+    // the timeout in all.
+    const Deadline_t tickledLongest = steady_clock::now() + sessionBase(m_options.timeout);
+    m_tickledOnly = false;
     for (;;) {
         std::optional<PadpPacket_t> packet = nextPacket(deadline);
         if (!packet) {
             if (!started)
                 return std::nullopt;
+            if (steady_clock::now() >= whole)
+                throw LinkError_t(peer() + " sent " + number(message.payload.size()) + " of the " +
+                                  number(total) + " bytes of a message within " + secondsText(allowed));
             throw LinkError_t(peer() + " stopped after " + number(message.payload.size()) + " of the " +
                               number(total) + " bytes of a message");
         }
         if (packet->type == kPadpTickle) {
-            if (started || tickleExtends)
-                deadline = steady_clock::now() + m_options.timeout;
+            if (started || tickleExtends) {
+                deadline =
+                    std::min(steady_clock::now() + m_options.timeout, started ? whole : tickledLongest);
+                m_tickledOnly = !started && deadline == tickledLongest;
+            }
             continue;
         }
         if (packet->type != kPadpData)
@@ -247,6 +265,8 @@ std::optional<Frame_t> PadpLink_t::receiveMessage(Deadline_t startBy, bool tickl
             started = true;
             total = packet->size;
             message.transaction = packet->transaction;
+            allowed = answerTime(m_options.timeout, total);
+            whole = steady_clock::now() + allowed;
         } else if (packet->flags & kPadpFirst) {
             throw ProtocolError_t(peer() + " began a new message after " + number(message.payload.size()) +
                                   " of the " + number(total) + " bytes of the last one");
@@ -273,7 +293,7 @@ std::optional<Frame_t> PadpLink_t::receiveMessage(Deadline_t startBy, bool tickl
         m_lastData = std::move(*packet);
         if (last)
             return message;
-        deadline = steady_clock::now() + m_options.timeout;
+        deadline = std::min(steady_clock::now() + m_options.timeout, whole);
     }
 }
 

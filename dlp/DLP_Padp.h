@@ -65,7 +65,9 @@ struct PadpOptions_t {
     // A fragment not acknowledged within `ackTimeout` is sent again, `tries` times in all.
     std::chrono::milliseconds ackTimeout{2000};
     int tries = 10;
-    // How long a message may take to begin, and each fragment after the first to follow.
+    // How long a message may take to begin (tickles lengthen that, up to sessionBase(timeout)),
+    // and each fragment after the first to follow; the whole message, once begun, at most
+    // answerTime(timeout, its size).
     std::chrono::milliseconds timeout{30000};
     // The data in each fragment sent. The handheld sends 1024; desktops send 512, because handhelds
     // were seen to drop the connection behind 1024-byte fragments (likely unable to get their own
@@ -129,6 +131,7 @@ private:
     bool m_acked[256] = {};
     uint64_t m_resent = 0;
     uint64_t m_duplicates = 0;
+    bool m_tickledOnly = false; // the last wait for a message ended with tickles at their longest
 };
 
 } // namespace dlp

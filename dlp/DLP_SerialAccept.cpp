@@ -1,5 +1,6 @@
 #include "dlp/DLP_SerialAccept.h"
 
+#include "dlp/DLP_BoundedStream.h"
 #include "dlp/DLP_Bytes.h"
 #include "dlp/DLP_NetSync.h"
 #include "dlp/DLP_PrefixStream.h"
@@ -71,7 +72,12 @@ AcceptedLink_t acceptOnStream(ByteStream_t& stream, const SerialOptions_t& optio
         return link;
     if (beginning.kind == Detection_t::NetSyncHeaderless)
         beginning.bytes.insert(0, lostNetSyncHeader());
-    auto replayed = std::make_unique<PrefixStream_t>(stream, std::move(beginning.bytes));
+    // The session begins with the handheld's first frame, and is bounded as a whole from there.
+    // On the serial stack only whole messages buy it time (SerialTransport_t says which).
+    auto replayed = std::make_unique<BoundedStream_t>(
+        std::make_unique<PrefixStream_t>(stream, std::move(beginning.bytes)), sessionBase(options.timeout),
+        beginning.kind == Detection_t::SerialStack ? BoundedStream_t::Credit_t::Told
+                                                   : BoundedStream_t::Credit_t::EveryByte);
     if (beginning.kind == Detection_t::SerialStack) {
         auto serial = std::make_unique<SerialTransport_t>(std::move(replayed), options);
         link.cmp = serial->connect(changeRate);

@@ -30,7 +30,9 @@ struct AcceptedLink_t {
 // Waits on `stream` for a handheld, in waits of options.poll between which `stopRequested` (may be
 // empty) is asked; tells its stack from its first bytes, skipping noise; for the serial stack runs
 // CMP (moving the line through `changeRate`, which may be empty). The transport reads through
-// `stream`, which must outlive it; for Net Sync framing, DesktopSession_t::handshake() comes next.
+// `stream`, which must outlive it, bounded as a whole from the handheld's first frame
+// (BoundedStream_t, sessionBase(options.timeout)); for Net Sync framing,
+// DesktopSession_t::handshake() comes next.
 // @exception LinkError_t when the stream fails or hangs up, ProtocolError_t and LinkError_t from CMP.
 AcceptedLink_t acceptOnStream(ByteStream_t& stream, const SerialOptions_t& options,
                               const std::function<bool()>& stopRequested,

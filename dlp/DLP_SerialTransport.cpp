@@ -33,7 +33,8 @@ private:
 
 SerialTransport_t::SerialTransport_t(std::unique_ptr<ByteStream_t> stream, const SerialOptions_t& options,
                                      PadpRole_t role)
-    : m_stream(std::move(stream)), m_options(options), m_link(*m_stream, padpOptions(options, role)) {
+    : m_stream(std::move(stream)), m_options(options), m_link(*m_stream, padpOptions(options, role)),
+      m_bounded(dynamic_cast<BoundedStream_t*>(m_stream.get())) {
     touch();
 }
 
@@ -79,6 +80,10 @@ Frame_t SerialTransport_t::receive() {
     for (;;) {
         Frame_t frame = m_link.receive();
         touch();
+        // What the session's bound counts of the handheld: its messages, not the noise, tickles
+        // and repeats around them.
+        if (m_bounded)
+            m_bounded->credit(frame.payload.size());
         // A wakeup still on its way when CMP ended (the link acknowledged it) is no DLP answer.
         if (m_connected && frame.transaction == kCmpTransaction)
             continue;

@@ -5,6 +5,7 @@
 // SLP transaction id the frame's transaction. It runs over any byte stream: a tty, or the bulk
 // endpoints of the few USB handhelds that speak this stack.
 
+#include "dlp/DLP_BoundedStream.h"
 #include "dlp/DLP_ByteStream.h"
 #include "dlp/DLP_Cmp.h"
 #include "dlp/DLP_Padp.h"
@@ -66,7 +67,8 @@ private:
     std::unique_ptr<ByteStream_t> m_stream;
     SerialOptions_t m_options;
     PadpLink_t m_link;
-    bool m_connected = false; // CMP done
+    BoundedStream_t* m_bounded; // m_stream, when the session is bounded
+    bool m_connected = false;   // CMP done
     std::atomic<bool> m_busy{false};
     std::atomic<std::chrono::steady_clock::rep> m_lastActivity{0};
     std::mutex m_tickling;

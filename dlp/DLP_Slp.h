@@ -17,8 +17,6 @@
 
 namespace dlp {
 
-using Deadline_t = std::chrono::steady_clock::time_point;
-
 constexpr std::size_t kSlpHeaderSize = 10;
 constexpr std::size_t kSlpCrcSize = 2;
 // HotSync's socket at both ends.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -27,13 +28,51 @@ bool waitFor(int fd, short events, Timeout_t timeout) {
     return ready > 0;
 }
 
-sockaddr_in toAddress(const Endpoint_t& endpoint) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(endpoint.port);
-    if (::inet_pton(AF_INET, endpoint.address.c_str(), &address.sin_addr) != 1)
-        throw LinkError_t("'" + endpoint.address + "' is not an IPv4 address");
-    return address;
+struct AddressList_t {
+    addrinfo* first = nullptr;
+    ~AddressList_t() {
+        if (first)
+            ::freeaddrinfo(first);
+    }
+};
+
+// The endpoint's addresses, IPv4 first: handhelds speak IPv4, and a name such as "localhost"
+// stands for both families. @exception std::invalid_argument when it names no address.
+const addrinfo& resolve(const Endpoint_t& endpoint, bool passive, AddressList_t& list) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV | (passive ? AI_PASSIVE : 0);
+    const std::string port = std::to_string(endpoint.port);
+    if (const int failed = ::getaddrinfo(endpoint.address.c_str(), port.c_str(), &hints, &list.first))
+        throw std::invalid_argument("'" + endpoint.address +
+                                    "' is not an address of this machine or the network (" +
+                                    ::gai_strerror(failed) + ")");
+    for (const addrinfo* entry = list.first; entry; entry = entry->ai_next)
+        if (entry->ai_family == AF_INET)
+            return *entry;
+    return *list.first;
+}
+
+// "127.0.0.1:50514", "[::1]:50514".
+std::string addressText(const sockaddr* address, socklen_t size) {
+    char host[NI_MAXHOST] = {}, service[NI_MAXSERV] = {};
+    if (::getnameinfo(address, size, host, sizeof host, service, sizeof service,
+                      NI_NUMERICHOST | NI_NUMERICSERV) != 0)
+        return "?";
+    return address->sa_family == AF_INET6 ? "[" + std::string(host) + "]:" + service
+                                          : std::string(host) + ":" + service;
+}
+
+uint16_t portOf(const sockaddr_storage& address) {
+    if (address.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
+    return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
+}
+
+bool isPort(const std::string& text) {
+    return !text.empty() && text.size() <= 5 && text.find_first_not_of("0123456789") == std::string::npos &&
+           std::stoul(text) <= 65535;
 }
 
 } // namespace
@@ -96,55 +135,84 @@ void Socket_t::writeAll(const char* data, std::size_t count, Timeout_t timeout) 
 }
 
 std::string Socket_t::peerName() const {
-    sockaddr_in address{};
+    sockaddr_storage address{};
     socklen_t size = sizeof address;
     if (::getpeername(m_fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
         return "?";
-    char text[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
-    return std::string(text) + ":" + std::to_string(ntohs(address.sin_port));
+    return addressText(reinterpret_cast<const sockaddr*>(&address), size);
+}
+
+std::string Endpoint_t::text() const {
+    return (address.find(':') != std::string::npos ? "[" + address + "]" : address) + ":" +
+           std::to_string(port);
 }
 
 Endpoint_t parseEndpoint(const std::string& text, uint16_t defaultPort) {
     Endpoint_t endpoint;
     endpoint.port = defaultPort;
-    const auto colon = text.rfind(':');
-    const std::string address = colon == std::string::npos ? text : text.substr(0, colon);
+    std::string address = text, port;
+    if (isPort(text)) { // a bare port: every interface
+        address.clear();
+        port = text;
+    } else if (text.starts_with('[')) { // [IPv6] or [IPv6]:PORT
+        const auto close = text.find(']');
+        if (close == std::string::npos || (close + 1 < text.size() && text[close + 1] != ':'))
+            throw std::invalid_argument("'" + text + "' is not [ADDRESS]:PORT");
+        address = text.substr(1, close - 1);
+        if (close + 1 < text.size())
+            port = text.substr(close + 2);
+        else
+            port = std::to_string(defaultPort);
+    } else if (const auto colon = text.rfind(':');
+               colon != std::string::npos && text.find(':') == colon) { // ADDRESS:PORT, :PORT
+        address = text.substr(0, colon);
+        port = text.substr(colon + 1);
+    } else if (text.empty()) {
+        port = std::to_string(defaultPort);
+    } else { // an address alone, IPv6 ones among them
+        port = std::to_string(defaultPort);
+    }
+    if (!isPort(port))
+        throw std::invalid_argument("'" + port + "' is not a port number (0 to 65535)");
+    endpoint.port = static_cast<uint16_t>(std::stoul(port));
     if (!address.empty())
         endpoint.address = address;
-    if (colon != std::string::npos) {
-        const std::string port = text.substr(colon + 1);
-        if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos ||
-            std::stoul(port) > 65535)
-            throw std::invalid_argument("'" + port + "' is not a port number (0 to 65535)");
-        endpoint.port = static_cast<uint16_t>(std::stoul(port));
-    }
-    in_addr parsed{};
-    if (::inet_pton(AF_INET, endpoint.address.c_str(), &parsed) != 1)
-        throw std::invalid_argument("'" + endpoint.address + "' is not an IPv4 address");
+    AddressList_t list;
+    resolve(endpoint, true, list);
     return endpoint;
 }
 
 Socket_t listenOn(const Endpoint_t& endpoint) {
-    Socket_t listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    AddressList_t list;
+    const addrinfo& chosen = [&]() -> const addrinfo& {
+        try {
+            return resolve(endpoint, true, list);
+        } catch (const std::invalid_argument& e) {
+            throw LinkError_t(e.what());
+        }
+    }();
+    Socket_t listener(::socket(chosen.ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!listener.open())
         throw LinkError_t(systemErrorText("cannot make a socket"));
-    const int yes = 1;
+    const int yes = 1, no = 0;
     ::setsockopt(listener.fd(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    const sockaddr_in address = toAddress(endpoint);
-    if (::bind(listener.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-        throw LinkError_t(
-            systemErrorText("cannot listen on " + endpoint.address + ":" + std::to_string(endpoint.port)));
-    if (::listen(listener.fd(), 16) != 0)
+    // "::" takes IPv4 handhelds too, whatever the system's default.
+    if (chosen.ai_family == AF_INET6)
+        ::setsockopt(listener.fd(), IPPROTO_IPV6, IPV6_V6ONLY, &no, sizeof no);
+    if (::bind(listener.fd(), chosen.ai_addr, chosen.ai_addrlen) != 0)
+        throw LinkError_t(systemErrorText("cannot listen on " + endpoint.text()));
+    // Handhelds that come together wait in the system's queue until the server takes them: as long
+    // a queue as the system allows, so that none is refused while others are greeted.
+    if (::listen(listener.fd(), SOMAXCONN) != 0)
         throw LinkError_t(systemErrorText("cannot listen"));
     return listener;
 }
 
 uint16_t boundPort(const Socket_t& listener) {
-    sockaddr_in address{};
+    sockaddr_storage address{};
     socklen_t size = sizeof address;
     ::getsockname(listener.fd(), reinterpret_cast<sockaddr*>(&address), &size);
-    return ntohs(address.sin_port);
+    return portOf(address);
 }
 
 Socket_t acceptWithin(const Socket_t& listener, Timeout_t timeout) {
@@ -159,12 +227,18 @@ Socket_t acceptWithin(const Socket_t& listener, Timeout_t timeout) {
 }
 
 Socket_t connectTo(const Endpoint_t& endpoint, Timeout_t timeout) {
-    Socket_t connection(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    AddressList_t list;
+    const addrinfo* chosen = nullptr;
+    try {
+        chosen = &resolve(endpoint, false, list);
+    } catch (const std::invalid_argument& e) {
+        throw LinkError_t(e.what());
+    }
+    Socket_t connection(::socket(chosen->ai_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!connection.open())
         throw LinkError_t(systemErrorText("cannot make a socket"));
-    const sockaddr_in address = toAddress(endpoint);
-    const std::string where = endpoint.address + ":" + std::to_string(endpoint.port);
-    if (::connect(connection.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    const std::string where = endpoint.text();
+    if (::connect(connection.fd(), chosen->ai_addr, chosen->ai_addrlen) != 0) {
         if (errno != EINPROGRESS)
             throw LinkError_t(systemErrorText("cannot connect to " + where));
         if (!waitFor(connection.fd(), POLLOUT, timeout))

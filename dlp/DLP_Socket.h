@@ -42,11 +42,15 @@ private:
     int m_fd = -1;
 };
 
-// "ADDR:PORT", ":PORT", "ADDR" or "" (all interfaces, the given default port); IPv4 only, as
-// handhelds speak it. @exception std::invalid_argument with the reason.
+// Where to listen or connect: "ADDR:PORT", "NAME:PORT" (localhost:14238), "[IPv6]:PORT", ":PORT",
+// "PORT" alone, "ADDR", "IPv6" or "" (all interfaces, the given default port). A name that has
+// addresses of both families is taken as IPv4, as handhelds speak it; "::" takes both.
+// @exception std::invalid_argument with the reason.
 struct Endpoint_t {
     std::string address = "0.0.0.0";
     uint16_t port = 0;
+    // "0.0.0.0:14238", "[::1]:14238".
+    std::string text() const;
 };
 Endpoint_t parseEndpoint(const std::string& text, uint16_t defaultPort);
 

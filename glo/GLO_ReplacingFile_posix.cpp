@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <csignal>
 #include <fcntl.h>
 #include <random>
 #include <sys/file.h>
@@ -78,6 +80,14 @@ std::string uniqueSuffix() {
     return std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
            std::to_string(salt ^
                           static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
+}
+
+// Signal 0 only asks whether the process is there; one of another user's answers EPERM and is
+// alive all the same.
+bool processAlive(uint64_t pid) {
+    if (pid == 0 || pid > static_cast<uint64_t>(INT_MAX))
+        return true;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
 }
 
 } // namespace file_ops

@@ -96,6 +96,19 @@ std::string uniqueSuffix() {
            "-" + std::to_string(static_cast<unsigned long>(now.LowPart));
 }
 
+// A process that cannot be opened for another reason than its absence (another user's) is taken
+// as alive.
+bool processAlive(uint64_t pid) {
+    if (pid == 0 || pid > 0xFFFFFFFFu)
+        return true;
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (!process)
+        return GetLastError() != ERROR_INVALID_PARAMETER;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
 } // namespace file_ops
 
 void appendWhole(const std::string& path, const std::string& text) {

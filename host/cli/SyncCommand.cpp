@@ -24,6 +24,7 @@ struct Options {
     uint32_t baud = 115200;
     bool quiet = false;
     double timeoutSeconds = 30;
+    double maxSizeMegabytes = static_cast<double>(HoldLimits_t::kDefaultTotalBytes >> 20);
 };
 
 int runSync(Options& options) {
@@ -31,6 +32,7 @@ int runSync(Options& options) {
     server.hotsync.codePage = server.codePage;
     server.progress = !options.quiet && ::isatty(2);
     server.timeout = dlp::Timeout_t(static_cast<long long>(options.timeoutSeconds * 1000));
+    server.limits.totalBytes = static_cast<uint64_t>(options.maxSizeMegabytes * 1024 * 1024);
     dlp::SerialOptions_t serial;
     serial.maxBaud = options.baud;
     serial.timeout = server.timeout;
@@ -50,8 +52,7 @@ int runSync(Options& options) {
         try {
             endpoint = dlp::parseEndpoint(options.listen.value_or(kDefaultListen), dlp::kNetSyncPort);
         } catch (const std::invalid_argument& e) {
-            std::cerr << "pathlet: --listen: " << e.what() << " (see pathlet --help)\n";
-            return 2;
+            throw ArgumentError(std::string("--listen: ") + e.what());
         }
         links.push_back(std::make_unique<TcpLink_t>(endpoint, server.timeout));
     }
@@ -87,9 +88,19 @@ Command_t addSyncCommand(CLI::App& program) {
     addCodePageOption(*command, server.codePage);
     addExportOption(*command, server.hotsync.exportFormat);
     command
-        ->add_option("--timeout", options->timeoutSeconds,
-                     "Seconds to wait for each answer of a handheld (default 30)")
+        ->add_option(
+            "--timeout", options->timeoutSeconds,
+            "Seconds to wait for each answer of a handheld to begin (default 30). An answer must "
+            "come whole within that plus a second for every 512 bytes it carries; a whole HotSync may "
+            "keep the desktop waiting for the handheld ten times that, plus a second for every 512 "
+            "bytes it sent (the desktop's own work between requests does not count)")
         ->check(CLI::Range(0.1, 3600.0));
+    command
+        ->add_option("--max-size", options->maxSizeMegabytes,
+                     "The most a handheld's TrackDB may bring, in MB (default 512, twice the largest "
+                     "handheld memory; a record holds at most 65535 bytes, a database 65535 records). A "
+                     "larger one is refused, nothing is copied and the old Tracks.tlx is kept")
+        ->check(CLI::Range(0.001, 4096.0));
     return {command, [options] { return runSync(*options); }};
 }
 

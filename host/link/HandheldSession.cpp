@@ -6,6 +6,7 @@
 #include "host/hotsync/HotSyncWords.h"
 #include "host/hotsync/SyncTypes.h"
 #include "host/link/DlpLink.h"
+#include "host/platform/DesktopLog.h"
 #include "host/platform/HotSyncRoot.h"
 #include "host/text/Utf8Text.h"
 
@@ -13,6 +14,8 @@
 #include "glo/GLO_Exception.h"
 #include "plm/desktop/PLM_LinkHandheld.h"
 
+#include <algorithm>
+#include <ctime>
 #include <iostream>
 
 namespace host {
@@ -45,11 +48,14 @@ SyncOutcome syncOneHandheld(Arrival_t arrival, const SyncOptions& options) {
     const std::string& peer = arrival.where;
     SyncOutcome outcome;
     dlp::DesktopSession_t session(*arrival.transport);
-    DlpLink link(session);
+    DlpLink link(session, options.limits);
+    // A handheld that never opened its session is sent nothing: it is dropped after the one wait
+    // it was given.
+    bool opened = !arrival.netSyncHandshake;
     auto finish = [&](const std::string& words, bool succeeded) {
         outcome.succeeded = succeeded;
         outcome.words = words;
-        if (!link.lost()) {
+        if (!link.lost() && opened) {
             try {
                 session.addSyncLogEntry(
                     handheldLine(outcome.handheldWords.empty() ? words : outcome.handheldWords));
@@ -72,14 +78,17 @@ SyncOutcome syncOneHandheld(Arrival_t arrival, const SyncOptions& options) {
         return outcome;
     };
     try {
-        if (arrival.netSyncHandshake)
+        if (arrival.netSyncHandshake && arrival.handshakeDone)
+            session.continueAfterHandshake();
+        else if (arrival.netSyncHandshake)
             session.handshake();
+        opened = true;
         session.readSysInfo();
         const dlp::UserInfo_t who = session.readUserInfo();
         const std::string name = fromCodePage(who.name, options.codePage.value_or(kDefaultCodePage));
         outcome.user = name;
-        std::cerr << "pathlet: " << (name.empty() ? "a handheld without a user" : name) << " on " << peer
-                  << "\n";
+        std::cerr << "pathlet: " << localStamp(std::time(nullptr)) << " "
+                  << (name.empty() ? "a handheld without a user" : name) << " on " << peer << "\n";
         if (name.empty())
             return finish("the handheld has no HotSync user yet; give it a name on the handheld first",
                           false);
@@ -101,7 +110,15 @@ SyncOutcome syncOneHandheld(Arrival_t arrival, const SyncOptions& options) {
                 id = who.userId;
             const User added = root.addUser(name, id, std::nullopt);
             std::cerr << "pathlet: added user '" << added.name << "' (id " << added.id << ", directory "
-                      << added.directory << ")\n";
+                      << added.directory << ")";
+            // The handheld says its name in its own code page, which the link does not tell.
+            const bool nonAscii = std::any_of(who.name.begin(), who.name.end(),
+                                              [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+            if (nonAscii && !options.codePage)
+                std::cerr
+                    << "; its name was read as code page " << kDefaultCodePage
+                    << ": if it looks wrong, remove the user and serve with --codepage (932 for Japanese)";
+            std::cerr << "\n";
         }
         session.openConduit();
         HotSyncResult result;
@@ -124,6 +141,10 @@ SyncOutcome syncOneHandheld(Arrival_t arrival, const SyncOptions& options) {
             outcome.handheldWords = "nothing done (the action is " + syncTypeWords(result.syncType) + ")";
         if (!result.succeeded && interrupted())
             return stopped();
+        if (link.refused() && !result.succeeded) {
+            outcome.handheldWords = *link.refused();
+            return finish(*link.refused(), false);
+        }
         return finish(result.words, result.succeeded);
     } catch (const dlp::LinkError_t& e) {
         if (interrupted())

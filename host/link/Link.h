@@ -18,6 +18,8 @@ struct Arrival_t {
     std::unique_ptr<dlp::Transport_t> transport;
     // Net Sync framing opens with its own handshake; the serial stack has opened in CMP already.
     bool netSyncHandshake = true;
+    // The link did that handshake as it greeted the handheld (TCP): the session goes on from it.
+    bool handshakeDone = false;
     std::string where;           // "USB 0830:0061", "/dev/ttyS0 at 115200 baud", "192.168.1.5:50514"
     std::function<void()> cut;   // ends the link at once, from another thread (Ctrl-C); may be empty
     std::function<void()> after; // once the session is over (USB: the device leaves); may be empty

@@ -135,7 +135,7 @@ int serveHandhelds(const SyncOptions& options, std::vector<std::unique_ptr<Link_
         throw UsageError("HotSync root " + options.root +
                          " does not exist (add a user with 'pathlet users add')");
     if (links.empty())
-        throw UsageError("no link to serve (give --listen, --usb or --serial)");
+        throw ArgumentError("no link to serve (give --listen, --usb or --serial)");
     std::string names;
     for (const auto& link : links)
         names += (names.empty() ? "" : ", ") + link->name();

@@ -7,6 +7,7 @@
 #include "dlp/DLP_NetSync.h"
 #include "dlp/DLP_Socket.h"
 #include "host/hotsync/HotSync.h"
+#include "host/link/DlpLink.h"
 #include "host/link/Link.h"
 
 #include <cstdint>
@@ -22,11 +23,15 @@ struct SyncOptions {
     std::string root;
     bool once = false;
     bool addUsers = false;
-    bool progress = false;                             // a progress line on standard error
-    std::optional<uint32_t> codePage;                  // of the handheld's user name, and the HotSync's
-    dlp::Timeout_t timeout = std::chrono::seconds(30); // for each answer of the handheld
-    HotSyncOptions hotsync;                            // log format, export, code page, wait
-    std::function<bool()> interrupted;                 // Ctrl-C came (the server sets it)
+    bool progress = false;            // a progress line on standard error
+    std::optional<uint32_t> codePage; // of the handheld's user name, and the HotSync's
+    // For each answer of the handheld to begin; an answer of N bytes comes whole within
+    // dlp::answerTime(timeout, N), and a session keeps the desktop waiting at most ten times it
+    // plus a second for every 512 bytes it sent (dlp::BoundedStream_t).
+    dlp::Timeout_t timeout = std::chrono::seconds(30);
+    HoldLimits_t limits;               // what a handheld's database may bring
+    HotSyncOptions hotsync;            // log format, export, code page, wait
+    std::function<bool()> interrupted; // Ctrl-C came (the server sets it)
     // Runs after each HotSync, before the sync is ended (for tests: a step that fails there).
     std::function<void(const HotSyncResult&)> afterHotSync;
 };

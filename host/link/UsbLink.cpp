@@ -1,5 +1,6 @@
 #include "host/link/UsbLink.h"
 
+#include "dlp/DLP_BoundedStream.h"
 #include "dlp/DLP_NetSync.h"
 #include "dlp/DLP_SerialAccept.h"
 
@@ -55,7 +56,9 @@ std::optional<Arrival_t> UsbLink_t::waitForHandheld(const StopCheck_t& stopReque
         arrival.transport =
             std::make_unique<DeviceTransport_t>(std::move(stream), std::move(accepted.transport));
     } else {
-        arrival.transport = std::make_unique<dlp::NetSyncTransport_t>(std::move(stream), m_options.timeout);
+        arrival.transport = std::make_unique<dlp::NetSyncTransport_t>(
+            std::make_unique<dlp::BoundedStream_t>(std::move(stream), dlp::sessionBase(m_options.timeout)),
+            m_options.timeout);
     }
     *m_inSession = true;
     arrival.cut = [connection] { connection->cut(); };

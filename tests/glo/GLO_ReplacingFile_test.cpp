@@ -5,9 +5,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <ostream>
+#include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -99,6 +102,82 @@ TEST_F(ReplacingFile, AReadOnlyOrMissingDirectoryIsAClearErrorAndTouchesNothing)
             EXPECT_EQ(e.code().value(), EACCES);
         }
     }
+}
+
+// The pid of a process that has ended and been reaped.
+pid_t deadPid() {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+TEST_F(ReplacingFile, LeftoversOfKilledWritersGoThoseOfLiveOnesAndOtherNamesStay) {
+    const std::string dead = std::to_string(deadPid());
+    const std::string live = std::to_string(::getpid());
+    const fs::path target = dir / "Tracks.tlx";
+    std::ofstream(target) << "old";
+    const std::vector<std::string> gone = {"Tracks.tlx." + dead + "-3-2857361.partial",
+                                           "Tracks.tlx." + dead + "-0-0.partial"};
+    const std::vector<std::string> kept = {
+        "Tracks.tlx." + live + "-999-1.partial", // a writer of this process, still writing
+        "Other.tlx." + dead + "-3-1.partial",    // another file's
+        "Tracks.tlx." + dead + "-3-1.partial.bak",
+        "Tracks.tlx." + dead + "-x-1.partial",
+        "Tracks.tlx." + dead + "--1.partial",
+        "Tracks.tlx." + dead + "-3-1-4.partial",
+        "Tracks.tlx.-" + dead + "-3-1.partial",
+        "Tracks.tlx." + dead + "-3-.partial",
+        "Tracks.tlx." + dead + "-3-1.partial~",
+        "Tracks.tlx.partial",
+        "xTracks.tlx." + dead + "-3-1.partial",
+        "Tracks.tlx.99999999999999999999999-3-1.partial", // no pid fits
+    };
+    for (const std::string& name : gone)
+        std::ofstream(dir / name) << "a killed run's half";
+    for (const std::string& name : kept)
+        std::ofstream(dir / name) << "someone else's";
+    // Not files a writer makes: a link (to a file outside) and a directory of a leftover's name.
+    const fs::path outside = dir / "outside.txt";
+    std::ofstream(outside) << "precious";
+    fs::create_symlink(outside, dir / ("Tracks.tlx." + dead + "-4-1.partial"));
+    fs::create_directory(dir / ("Tracks.tlx." + dead + "-5-1.partial"));
+    {
+        glo::ReplacingFile_t file(target.string());
+        EXPECT_EQ(file.leftoversRemoved(), gone.size());
+        write(file, "new");
+        file.commit();
+    }
+    EXPECT_EQ(contents(target), "new");
+    for (const std::string& name : gone)
+        EXPECT_FALSE(fs::exists(dir / name)) << name;
+    for (const std::string& name : kept)
+        EXPECT_EQ(contents(dir / name), "someone else's") << name;
+    EXPECT_TRUE(fs::is_symlink(dir / ("Tracks.tlx." + dead + "-4-1.partial")));
+    EXPECT_TRUE(fs::is_directory(dir / ("Tracks.tlx." + dead + "-5-1.partial")));
+    EXPECT_EQ(contents(outside), "precious");
+    EXPECT_EQ(entries(), 1u + kept.size() + 3u);
+}
+
+TEST_F(ReplacingFile, AFreshFileIsKeptWhileItsWriterLivesAndFoundOnceItIsGone) {
+    const fs::path target = dir / "Tracks.tlx";
+    glo::ReplacingFile_t writer(target.string());
+    write(writer, "half");
+    EXPECT_EQ(glo::removeLeftovers(target.string()), 0u);
+    ASSERT_EQ(entries(), 1u);
+    // The same name as a writer that died would have left it.
+    const fs::path fresh = fs::directory_iterator(dir)->path();
+    const std::string name = fresh.filename().string();
+    const std::string ours = "Tracks.tlx." + std::to_string(::getpid()) + "-";
+    ASSERT_EQ(name.rfind(ours, 0), 0u) << name;
+    const fs::path orphan =
+        dir / ("Tracks.tlx." + std::to_string(deadPid()) + "-" + name.substr(ours.size()));
+    fs::copy_file(fresh, orphan);
+    EXPECT_EQ(glo::removeLeftovers(target.string()), 1u);
+    EXPECT_FALSE(fs::exists(orphan));
+    EXPECT_TRUE(fs::exists(fresh));
 }
 
 TEST_F(ReplacingFile, AppendWholeAddsAndRefusesLinks) {

@@ -2,15 +2,17 @@
 """Drives the built pathlet and pathlet-pdbgen as users and hostile neighbours would: a demo that
 deletes nothing it did not make, concurrent HotSyncs of one user, links at the temporary names,
 handhelds that claim more points than their bytes hold, damaged and doubled TrackDBs, users.ini
-mistakes, and the reasons printed for every failure.
+mistakes, the reasons printed for every failure, and what a HotSync killed mid-write leaves.
 Usage: check_host_safety.py PATHLET PDBGEN"""
 import concurrent.futures
 import fcntl
 import os
 import re
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 
 PATHLET, PDBGEN = sys.argv[1], sys.argv[2]
 failures = []
@@ -282,13 +284,63 @@ def mounted_disk_checks(work):
         return
     try:
         code, _, err = run(PATHLET, "hotsync", "--handheld", big, "--root", root, "--user", "Alice")
-        check(code == 1 and words(err).endswith("Tracks.tlx: the disk holding it is full"), f"full: {words(err)}")
+        check(code == 1 and "Tracks.tlx: the disk holding it is full (free some space" in words(err), f"full: {words(err)}")
         check(os.listdir(conduit) == [], f"a full disk keeps nothing half-written: {os.listdir(conduit)}")
         subprocess.run(["mount", "-o", "remount,ro", conduit], check=True)
         code, _, err = run(PATHLET, "hotsync", "--handheld", big, "--root", root, "--user", "Alice")
         check(code == 1 and words(err).endswith("Tracks.tlx: Read-only file system"), f"read-only: {words(err)}")
     finally:
         subprocess.run(["umount", conduit])
+
+
+def leftover_checks(work):
+    """A HotSync killed mid-write leaves its half-written file; the next HotSync of the user removes
+    it, and only the leftovers of runs that are gone."""
+    root = os.path.join(work, "killed")
+    run(PATHLET, "users", "add", "Alice", "--root", root)
+    directory = os.path.join(root, "Alice", "Pathlet")
+    big = os.path.join(work, "big.pdb")
+    run(PDBGEN, "synth", "--logs", "12", "--points", "60000", "--per-record", "2000", "-o", big)
+    small = pdb(os.path.join(work, "small.pdb"), "log T flags=time\npoint 47 8 t=10\n")
+
+    def partials():
+        return sorted(n for n in os.listdir(directory) if n.endswith(".partial"))
+
+    def written():
+        sizes = []
+        for name in partials():
+            try:
+                sizes.append(os.path.getsize(os.path.join(directory, name)))
+            except OSError:
+                pass  # renamed meanwhile
+        return any(sizes)
+
+    left = []
+    for _ in range(10):
+        process = subprocess.Popen([PATHLET, "hotsync", "--handheld", big, "--root", root, "--user", "Alice"],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 60
+        while process.poll() is None and not written() and time.monotonic() < deadline:
+            time.sleep(0.001)
+        process.send_signal(signal.SIGKILL)
+        process.wait()
+        left = partials()
+        if left and process.returncode == -signal.SIGKILL:
+            break
+    check(len(left) == 1 and re.fullmatch(r"Tracks\.tlx\.\d+-\d+-\d+\.partial", left[0])
+          and os.path.getsize(os.path.join(directory, left[0])) > 0,
+          f"kill -9 mid-write leaves the half-written file: {left}")
+    # The fresh file of a process that still runs (this one) stays, and so does another file's.
+    alive = f"Tracks.tlx.{os.getpid()}-7-1.partial"
+    other = "Tracks.gpx." + left[0].split(".")[2] + ".partial" if left else "Tracks.gpx.1-1-1.partial"
+    for name in (alive, other):
+        with open(os.path.join(directory, name), "w") as f:
+            f.write("someone else's")
+    code, out, err = run(PATHLET, "hotsync", "--handheld", small, "--root", root, "--user", "Alice")
+    check(code == 0, f"a clean HotSync after the killed one: {err}")
+    check(partials() == sorted([alive, other]), f"the killed run's file is gone, the others stay: {partials()}")
+    os.remove(os.path.join(directory, alive))
+    os.remove(os.path.join(directory, other))
 
 
 def usage_checks():
@@ -310,7 +362,8 @@ def usage_checks():
 
 
 with tempfile.TemporaryDirectory() as work:
-    for group in (demo_checks, concurrency_checks, link_checks, bound_checks, failure_checks, mounted_disk_checks):
+    for group in (demo_checks, concurrency_checks, link_checks, bound_checks, failure_checks, mounted_disk_checks,
+                  leftover_checks):
         os.makedirs(os.path.join(work, group.__name__))
         group(os.path.join(work, group.__name__))
     usage_checks()

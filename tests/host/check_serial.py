@@ -3,7 +3,8 @@
 cradle on the master side, pathlet opens the slave as it would /dev/ttyS0. For every kind of
 handheld the tests make, Tracks.tlx through --serial (the serial stack, and Net Sync framing as a
 USB handheld on the kernel's tty) equals `pathlet hotsync` of the same files; the rate is the
-one offered; every fault of the line ends in a clear line, the old file whole and no hang.
+one offered; every fault of the line ends in a clear line, the old file whole and no hang; peers
+that stay silent in the handshake, trickle or tickle for ever are dropped in their time.
 Usage: check_serial.py PATHLET PDBGEN SIMULATOR"""
 import os
 import re
@@ -186,6 +187,48 @@ def fault_checks(work):
     check(code == 1 and "no-such-tty" in err, f"a missing line: {code} {err}")
 
 
+def hostile_checks(work):
+    """Peers that hold the line: silent in the Net Sync handshake, trickling, tickling for ever.
+    Each is dropped in its time, sent nothing after a handshake it never finished, the old file
+    whole."""
+    handheld = os.path.join(work, "tiny.pdb")
+    run(PDBGEN, "synth", "--logs", "1", "--points", "60", "--per-record", "1", "-o", handheld)
+    root = new_root(os.path.join(work, "hostile"))
+    tracks = os.path.join(root, "Alice", "Pathlet", "Tracks.tlx")
+    first = Handheld(work, "--handheld", handheld, "--user", "Alice")
+    check(sync(root, first.path, extra=("--once",))[0] == 0 and first.finish()[0] == 0, "a first HotSync")
+    old = contents(tracks)
+    # Net Sync framing on the tty, silent after its first frame or its answer.
+    for step in ("1", "2"):
+        device = Handheld(work, "--handheld", handheld, "--user", "Alice", "--stack", "netsync",
+                          "--silent-handshake", step)
+        code, out, err = sync(root, device.path, extra=("--once", "--timeout", "1"))
+        sim_code, sim_out = device.finish()
+        found = re.search(r"silent: (\d+) frames came after; the link ended after ([\d.]+) s", sim_out)
+        check(code == 1 and found and found.group(1) == "0", f"silent after {step} frames on a tty: nothing more sent: {sim_out}{err}")
+        check(found and float(found.group(2)) < 1.7, f"silent after {step} frames on a tty: dropped after one wait: {sim_out}")
+    # Net Sync framing on the tty, a byte every 0.15 s from the second frame on: each in time, the
+    # frame not.
+    device = Handheld(work, "--handheld", handheld, "--user", "Alice", "--stack", "netsync", "--trickle", "2",
+                      "--trickle-gap", "0.15")
+    start = time.monotonic()
+    code, out, err = sync(root, device.path, extra=("--once", "--timeout", "1"))
+    device.process.kill()
+    device.finish()
+    check(code == 1 and re.search(r"only \d+ bytes of a Net Sync frame(.s header| of \d+ bytes) came within 1\.\d s", err)
+          and time.monotonic() - start < 8, f"a trickled frame on a tty: {err}")
+    # The serial stack: tickles for ever in place of an answer. Each tickle would give the answer
+    # its whole time again; they may lengthen the wait ten times the timeout at most.
+    device = Handheld(work, "--handheld", handheld, "--user", "Alice", "--stall-at", "8", "--tickle-stalled", "0.2")
+    start = time.monotonic()
+    code, out, err = sync(root, device.path, extra=("--once", "--timeout", "0.3"))
+    device.process.kill()
+    device.finish()
+    check(code == 1 and "the handheld sent nothing but tickles for 3.0 s" in err and time.monotonic() - start < 20,
+          f"a handheld that tickles for ever: {time.monotonic() - start:.1f} s: {err}")
+    check(contents(tracks) == old, "the old file is whole")
+
+
 def two_lines_checks(work):
     """Two cradles at once: one HotSync at a time, the second waits its turn."""
     handheld = os.path.join(work, "walks.pdb")
@@ -205,7 +248,7 @@ def two_lines_checks(work):
 
 
 with tempfile.TemporaryDirectory() as work:
-    for group in (same_bytes_checks, rate_checks, fault_checks, two_lines_checks):
+    for group in (same_bytes_checks, rate_checks, fault_checks, hostile_checks, two_lines_checks):
         os.makedirs(os.path.join(work, group.__name__))
         group(os.path.join(work, group.__name__))
 finish("serial")

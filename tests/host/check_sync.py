@@ -2,12 +2,15 @@
 """pathlet sync end to end on loopback: the handheld simulator HotSyncs through the server, and
 the Tracks.tlx equals the one `pathlet hotsync` writes from the same .pdb files, for every kind of
 handheld the tests make. Then every failure: dropped, stalled and lying links, unknown users, no
-TrackDB, two handhelds at once, Ctrl-C, and 1,000 HotSyncs through one server.
+TrackDB, two handhelds at once, Ctrl-C, peers silent in the handshake, answers and sessions that
+trickle, a crowd of 50 connections with silent ones among them, a TrackDB beyond --max-size, and
+1,000 HotSyncs through one server.
 Usage: check_sync.py PATHLET PDBGEN SIMULATOR [--sanitized]"""
 import json
 import os
 import re
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -212,6 +215,126 @@ def concurrency_checks(work):
     check(code == 0 and "stopped" in err, f"Ctrl-C ends the server: {code} {err}")
 
 
+def timed(function, *args, **kwargs):
+    start = time.monotonic()
+    result = function(*args, **kwargs)
+    return result, time.monotonic() - start
+
+
+def silence_checks(work):
+    """A peer silent before or during the handshake is sent nothing and dropped after one wait."""
+    root = new_root(os.path.join(work, "root"))
+    server = Server(root, "--timeout", "1")
+    for step in ("0", "1", "2"):
+        (code, out, err), took = timed(server.handheld, "--user", "Alice", "--silent-handshake", step, timeout=30)
+        found = re.search(r"silent: (\d+) frames came after; the link ended after ([\d.]+) s", out)
+        check(code == 0 and found and found.group(1) == "0", f"silent after {step} frames: nothing more sent: {out}{err}")
+        check(found and 0.9 <= float(found.group(2)) < 1.7, f"silent after {step} frames: dropped after one wait: {out}")
+    code, out, err = server.stop()
+    check(err.count("no HotSync began") == 3 and "said nothing for 1.0 s" in err, f"the server says so: {err}")
+
+
+def trickle_checks(work):
+    """Answers whose bytes each come in time, but never whole: each answer and each session are
+    bounded as a whole."""
+    handheld = os.path.join(work, "walks.pdb")
+    run(PDBGEN, "synth", "--logs", "4", "--points", "2000", "--per-record", "100", "-o", handheld)
+    tiny = os.path.join(work, "tiny.pdb")  # 60 records of one point: answers of a few dozen bytes
+    run(PDBGEN, "synth", "--logs", "1", "--points", "60", "--per-record", "1", "-o", tiny)
+    root = new_root(os.path.join(work, "root"))
+    tracks = os.path.join(root, "Alice", "Pathlet", "Tracks.tlx")
+    server = Server(root, "--once")
+    check(server.handheld("--handheld", tiny, "--user", "Alice")[0] == 0 and server.finish()[0] == 0, "a first HotSync")
+    old = contents(tracks)
+    # The handshake's first frame, a byte every 0.15 s: each in time, the whole 28 not within 1.1 s.
+    server = Server(root, "--timeout", "1")
+    (code, out, err), took = timed(server.handheld, "--handheld", handheld, "--user", "Alice",
+                                   "--trickle", "1", "--trickle-gap", "0.15", timeout=30)
+    check(code == 1 and took < 4, f"a trickled handshake is cut in its time ({took:.1f} s): {out}{err}")
+    code, out, err = server.stop()
+    check(re.search(r"no HotSync began: only \d+ bytes of a Net Sync frame(.s header| of 22 bytes) came within 1\.[01] s",
+                    err), f"the server says why: {err}")
+    # Every answer from the sixth frame on, a byte every 0.1 s: the answer in flight is cut.
+    server = Server(root, "--once", "--timeout", "1")
+    (code, out, err), took = timed(server.handheld, "--handheld", handheld, "--user", "Alice",
+                                   "--trickle", "6", "--trickle-gap", "0.1", timeout=60)
+    code, out, err = server.finish()
+    check(code == 1 and took < 6 and "came within" in err, f"a trickled answer is cut ({took:.1f} s): {err}")
+    check(contents(tracks) == old, "a trickled answer leaves the old Tracks.tlx whole")
+    # Every answer 0.25 s late, within the 0.3 s each may take: the session as a whole runs out
+    # (3 s, and 2 ms more for every byte the handheld sent).
+    server = Server(root, "--once", "--timeout", "0.3")
+    (code, out, err), took = timed(server.handheld, "--handheld", tiny, "--user", "Alice", "--delay", "0.25",
+                                   timeout=60)
+    code, out, err = server.finish()
+    check(code == 1 and "the handheld kept the desktop waiting" in err and took < 12,
+          f"a slow session is cut as a whole ({took:.1f} s): {err}")
+    check(contents(tracks) == old, "a session cut as a whole leaves the old Tracks.tlx whole")
+    # The same handheld at its own pace is well within its time.
+    server = Server(root, "--once", "--timeout", "0.3")
+    sim = server.handheld("--handheld", tiny, "--user", "Alice", "--delay", "0.01")
+    check(server.finish()[0] == 0 and sim[0] == 0, f"an honest handheld within its time: {sim}")
+
+
+def crowd_checks(work):
+    """A trickling peer never delays the next handheld; 50 connections at once, 10 of them silent:
+    every handheld ends with a HotSync or a clean 'busy', none is reset."""
+    root = new_root(os.path.join(work, "root"))
+    handheld = os.path.join(work, "h.pdb")
+    run(PDBGEN, "synth", "--logs", "2", "--points", "500", "-o", handheld)
+    server = Server(root, "--timeout", "3")
+    first = subprocess.Popen([SIM, "--connect", f"127.0.0.1:{server.port}", "--handheld", handheld, "--user", "Alice",
+                              "--stall-at", "8"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    time.sleep(0.5)
+    second = subprocess.Popen([SIM, "--connect", f"127.0.0.1:{server.port}", "--handheld", handheld, "--user", "Alice",
+                               "--trickle", "1", "--trickle-gap", "0.5"], stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, text=True)
+    time.sleep(0.3)
+    (code, out, err), took = timed(server.handheld, "--handheld", handheld, "--user", "Alice", timeout=30)
+    check(code == 0 and "desktop is busy" in out and took < 1.5, f"a third handheld is told at once ({took:.1f} s): {out}{err}")
+    for process in (first, second):
+        process.communicate(timeout=30)
+    silent = []
+    for _ in range(10):
+        connection = socket.create_connection(("127.0.0.1", int(server.port)), timeout=5)
+        silent.append(connection)
+    crowd = [subprocess.Popen([SIM, "--connect", f"127.0.0.1:{server.port}", "--handheld", handheld, "--user", "Alice"],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True) for _ in range(40)]
+    results = [process.communicate(timeout=120) + (process.returncode,) for process in crowd]
+    copied = sum("copied" in out for out, _, _ in results)
+    busy = sum("desktop is busy" in out for out, _, _ in results)
+    failed = [err for out, err, code in results if code != 0]
+    check(not failed and copied >= 1 and copied + busy == 40,
+          f"40 handhelds among 10 silent peers: {copied} copied, {busy} busy, failed: {failed[:3]}")
+    for connection in silent:
+        connection.close()
+    code, out, err = server.stop()
+    check(code == 0 and err.count("no HotSync began") >= 10, f"the silent ones are dropped: {err[-2000:]}")
+
+
+def size_checks(work):
+    """A handheld whose TrackDB brings more than --max-size is refused whole, in words, and the
+    old Tracks.tlx stays."""
+    handheld = os.path.join(work, "walks.pdb")  # about 100 KB of records
+    run(PDBGEN, "synth", "--logs", "4", "--points", "2000", "--per-record", "100", "-o", handheld)
+    small = os.path.join(work, "small.pdb")
+    run(PDBGEN, "synth", "--logs", "1", "--points", "100", "-o", small)
+    root = new_root(os.path.join(work, "root"))
+    directory = os.path.join(root, "Alice", "Pathlet")
+    server = Server(root, "--once", "--max-size", "0.05")
+    check(server.handheld("--handheld", small, "--user", "Alice")[0] == 0 and server.finish()[0] == 0,
+          "a TrackDB within --max-size")
+    old = contents(os.path.join(directory, "Tracks.tlx"))
+    server = Server(root, "--once", "--max-size", "0.05")
+    sim = server.handheld("--handheld", handheld, "--user", "Alice")
+    code, out, err = server.finish()
+    words = "the handheld's TrackDB holds more than 52428 bytes, the most this desktop takes from a handheld"
+    check(code == 1 and words in err and "old Tracks.tlx is kept" in err, f"refused in words: {err}")
+    check(sim[0] == 0 and "log: Pathlet: " + words in sim[1], f"the handheld is told: {sim}")
+    check(contents(os.path.join(directory, "Tracks.tlx")) == old, "the old Tracks.tlx stays")
+    check(not [n for n in os.listdir(directory) if n.endswith(".partial")], "nothing half-written stays")
+
+
 def soak_checks(work):
     """1,000 HotSyncs in a row through one server: no growth in memory or open files."""
     root = new_root(os.path.join(work, "soak"))
@@ -248,7 +371,8 @@ def soak_checks(work):
 
 
 with tempfile.TemporaryDirectory() as work:
-    for group in (same_bytes_checks, failure_checks, concurrency_checks, soak_checks):
+    for group in (same_bytes_checks, failure_checks, concurrency_checks, silence_checks, trickle_checks,
+                  crowd_checks, size_checks, soak_checks):
         os.makedirs(os.path.join(work, group.__name__))
         group(os.path.join(work, group.__name__))
 finish("sync")

@@ -4,7 +4,8 @@ umockdev): Tracks.tlx through USB equals `pathlet hotsync` of the same files for
 device the table knows (the usual one, the Treo 90's interrupt reply, a 32-byte OUT pipe, a device
 that answers no extended information, high speed, and the first models' serial stack); a device
 that appears only after HotSync is pressed is waited for; unplugging, stalling and silence end the
-HotSync with a clear line, the old file whole and no hang.
+HotSync with a clear line, the old file whole and no hang; a device silent in the handshake is sent
+nothing more, and a session slow as a whole is cut.
 Usage: check_usb.py BED PATHLET PDBGEN"""
 import os
 import sys
@@ -75,4 +76,16 @@ with tempfile.TemporaryDirectory() as work:
                               sync_args=("--timeout", "2"))
     check(code == 1 and "left the bus" in err and time.monotonic() - start < 60, f"serial stack unplugged: {err[-600:]}")
     check(tracks(root) == old, "serial stack unplugged: the old file is whole")
+    # A device silent in the Net Sync handshake is sent nothing more (the bed counts anything as
+    # a violation) and dropped after one wait.
+    start = time.monotonic()
+    code, out, err = over_usb(root, handhelds["walks"], "--silent-handshake", sync_args=("--timeout", "1"))
+    check(code == 1 and "said nothing for 1.0 s" in err and "violation" not in err and time.monotonic() - start < 30,
+          f"silent in the handshake: {code} {err[-600:]}")
+    # Each answer in its time, the session too slow as a whole.
+    start = time.monotonic()
+    code, out, err = over_usb(root, handhelds["one-per-record"], "--delay-ms", "280", sync_args=("--timeout", "0.3"))
+    check(code == 1 and "the handheld kept the desktop waiting" in err and time.monotonic() - start < 40,
+          f"a slow session on USB: {code} {err[-600:]}")
+    check(tracks(root) == old, "a slow session on USB: the old file is whole")
 finish("USB")

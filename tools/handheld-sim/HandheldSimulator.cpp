@@ -283,14 +283,36 @@ Response_t Simulator::readRecord(const dlp::Request_t& request) {
 }
 
 void Simulator::serve(dlp::Transport_t& transport, const Faults& faults) {
+    if (faults.silentAfter == 0)
+        return keepSilent(transport);
     transport.send({0xFF, hello()});
     if (transport.receive().transaction != 1)
         throw dlp::ProtocolError_t("the desktop's hello is not transaction 1");
+    if (faults.silentAfter == 1)
+        return keepSilent(transport);
     transport.send({1, helloAnswer()});
     if (transport.receive().transaction != 2)
         throw dlp::ProtocolError_t("the desktop's confirmation is not transaction 2");
+    if (faults.silentAfter == 2)
+        return keepSilent(transport);
     transport.send({2, confirmAnswer()});
     serveRequests(transport, faults);
+}
+
+// Listens until the desktop closes the link (or the handheld's own time runs out).
+void Simulator::keepSilent(dlp::Transport_t& transport) {
+    m_silent = true;
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        for (;;) {
+            (void)transport.receive();
+            ++m_framesAfterSilence;
+        }
+    } catch (const dlp::LinkError_t& e) {
+        m_silenceEnd = e.what();
+    }
+    m_silentFor =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
 }
 
 void Simulator::serveRequests(dlp::Transport_t& transport, const Faults& faults) {
@@ -303,14 +325,20 @@ void Simulator::serveRequests(dlp::Transport_t& transport, const Faults& faults)
         if (m_requests == faults.dropAt)
             return;
         if (m_requests == faults.stallAt) {
-            for (;;) // the desktop must give up on its own
-                (void)transport.receive();
+            for (;;) { // the desktop must give up on its own
+                if (faults.whileStalled)
+                    faults.whileStalled();
+                else
+                    (void)transport.receive();
+            }
         }
         Response_t response = answer(request);
         if (const auto error = faults.errors.find(request.function); error != faults.errors.end()) {
             response.error = error->second;
             response.arguments.clear();
         }
+        if (faults.delay.count() > 0)
+            std::this_thread::sleep_for(faults.delay);
         dlp::Frame_t out{frame.transaction, dlp::encodeResponse(response)};
         if (m_requests == faults.lieAt) {
             switch (faults.lie) {

@@ -8,6 +8,8 @@
 #include "dlp/DLP_Packet.h"
 #include "dlp/DLP_Values.h"
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -54,6 +56,13 @@ struct Faults {
     int lieAt = 0;   // answer this request wrongly, as `lie` says
     enum class Lie { WrongTransaction, WrongFunction, Oversized, CutShort, Garbage } lie = Lie::Garbage;
     std::map<uint8_t, uint16_t> errors; // function -> DLP error to answer with
+    // Goes silent after sending this many frames of the handshake (0, 1 or 2; -1 never), and only
+    // listens: what the desktop sends after that is counted.
+    int silentAfter = -1;
+    std::chrono::milliseconds delay{0}; // before each answer
+    // What the handheld does, over and over, in place of answering the stalled request (by
+    // default it only takes what the desktop sends).
+    std::function<void()> whileStalled;
 };
 
 class Simulator {
@@ -73,6 +82,12 @@ public:
     bool ended() const { return m_ended; }
     int requests() const { return m_requests; }
     int recordsRead() const { return m_recordsRead; }
+    // With Faults::silentAfter: the frames the desktop sent once the handheld fell silent, how the
+    // link ended and when.
+    bool fellSilent() const { return m_silent; }
+    int framesAfterSilence() const { return m_framesAfterSilence; }
+    const std::string& silenceEnd() const { return m_silenceEnd; }
+    std::chrono::milliseconds silentFor() const { return m_silentFor; }
 
     // Plays the handheld's part over `transport` until EndOfSync is answered or a fault ends it.
     // @exception dlp::LinkError_t, dlp::ProtocolError_t when the desktop fails.
@@ -82,6 +97,7 @@ public:
     void serveRequests(dlp::Transport_t& transport, const Faults& faults);
 
 private:
+    void keepSilent(dlp::Transport_t& transport);
     dlp::Response_t readDbList(const dlp::Request_t& request);
     dlp::Response_t openDb(const dlp::Request_t& request);
     dlp::Response_t readRecord(const dlp::Request_t& request);
@@ -97,6 +113,10 @@ private:
     bool m_ended = false;
     int m_requests = 0;
     int m_recordsRead = 0;
+    bool m_silent = false;
+    int m_framesAfterSilence = 0;
+    std::string m_silenceEnd;
+    std::chrono::milliseconds m_silentFor{0};
 };
 
 } // namespace sim

@@ -230,7 +230,17 @@ void playSerial(Simulator& simulator, std::unique_ptr<dlp::ByteStream_t> line, d
         if (onRate)
             onRate(report);
     });
-    simulator.serveRequests(watched, faults);
+    Faults played = faults;
+    if (setup.faults.tickleWhileStalled.count() > 0)
+        played.whileStalled = [&transport, &stream, every = setup.faults.tickleWhileStalled] {
+            transport.tickle();
+            // Whatever the desktop sends is taken; its hanging up ends the handheld.
+            char sink[256];
+            const auto until = steady_clock::now() + every;
+            while (dlp::readUntil(stream, sink, sizeof sink, until))
+                ;
+        };
+    simulator.serveRequests(watched, played);
 }
 
 } // namespace sim

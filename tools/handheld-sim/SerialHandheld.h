@@ -28,6 +28,9 @@ struct SerialFaults {
     bool neverWake = false;
     bool repeatWakeUp = false; // repeats the wakeup until the INIT comes, acknowledged or not
     std::chrono::milliseconds deafAfterSwitch{0}; // takes nothing this long after the rate change
+    // Tickles every so often in place of answering the stalled request (0: stays silent), as a
+    // handheld that claims to be busy for ever.
+    std::chrono::milliseconds tickleWhileStalled{0};
 };
 
 struct SerialSetup {

@@ -4,9 +4,11 @@
 #include "HandheldSimulator.h"
 #include "PtyPair.h"
 #include "SerialHandheld.h"
+#include "SlowStream.h"
 #include "host/arguments/UsageCheck.h"
 
 #include "dlp/DLP_NetSync.h"
+#include "dlp/DLP_SocketStream.h"
 #include "dlp/DLP_Tty.h"
 
 #include <CLI/CLI.hpp>
@@ -22,9 +24,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
+struct Trickle {
+    int from = 0; // the first write sent a byte at a time (0: none)
+    std::chrono::milliseconds gap{1000};
+};
+
+std::unique_ptr<dlp::ByteStream_t> trickled(std::unique_ptr<dlp::ByteStream_t> stream,
+                                            const Trickle& trickle) {
+    if (trickle.from == 0)
+        return stream;
+    return std::make_unique<sim::SlowStream>(std::move(stream), trickle.from, trickle.gap);
+}
+
+// What a handheld that fell silent heard of the desktop after.
+int reportSilence(const sim::Simulator& simulator) {
+    std::cout << "silent: " << simulator.framesAfterSilence() << " frames came after; the link ended after "
+              << dlp::secondsText(simulator.silentFor()) << " (" << simulator.silenceEnd() << ")\n";
+    return 0;
+}
+
 // Plays the handheld on a serial line; returns the exit status.
 int playSerialLine(sim::Simulator& simulator, const std::string& path, bool pty,
-                   const sim::SerialSetup& setup, const sim::Faults& faults) {
+                   const sim::SerialSetup& setup, const sim::Faults& faults, const Trickle& trickle) {
     std::unique_ptr<dlp::TtyStream_t> line;
     dlp::TtyStream_t* tty = nullptr;
     std::optional<sim::PtyPair> pair;
@@ -44,7 +65,7 @@ int playSerialLine(sim::Simulator& simulator, const std::string& path, bool pty,
     tty = line.get();
     sim::SerialReport report;
     try {
-        sim::playSerial(simulator, std::move(line), tty, pty, setup, faults, report,
+        sim::playSerial(simulator, trickled(std::move(line), trickle), tty, pty, setup, faults, report,
                         [](const sim::SerialReport& seen) {
                             std::cout << "baud " << seen.seen << (seen.longForm ? " long" : "") << std::endl;
                         });
@@ -54,6 +75,8 @@ int playSerialLine(sim::Simulator& simulator, const std::string& path, bool pty,
     } catch (const dlp::ProtocolError_t& e) {
         report.problems.push_back(e.what());
     }
+    if (simulator.fellSilent())
+        return reportSilence(simulator);
     for (const std::string& line : simulator.syncLog())
         std::cout << "log: " << line << "\n";
     std::cout << simulator.recordsRead() << " records read, " << simulator.requests() << " requests\n";
@@ -93,6 +116,17 @@ int main(int argc, char** argv) {
                    "FUNCTION=CODE: answer that function (hex, e.g. 17=5) with a DLP error");
     cli.add_option("--lie", lie,
                    "KIND@N: answer request N wrongly (transaction, function, oversized, short, garbage)");
+    Trickle trickle;
+    double trickleGap = 1, delay = 0;
+    cli.add_option(
+        "--trickle", trickle.from,
+        "From the Nth write on (1 is the first frame), send one byte at a time, --trickle-gap apart");
+    cli.add_option("--trickle-gap", trickleGap, "Seconds between two trickled bytes (default 1)");
+    cli.add_option("--silent-handshake", faults.silentAfter,
+                   "Fall silent after sending N frames of the Net Sync handshake (0, 1 or 2) and report what "
+                   "the desktop sends after")
+        ->check(CLI::Range(0, 2));
+    cli.add_option("--delay", delay, "Seconds to wait before each answer (default 0)");
     // The serial line.
     std::string serial, stack = "slp", version = "1.3";
     bool pty = false, shortPadp = false;
@@ -119,9 +153,15 @@ int main(int argc, char** argv) {
     cli.add_flag("--never-wake", setup.faults.neverWake, "Never send the CMP wakeup");
     cli.add_flag("--repeat-wakeup", setup.faults.repeatWakeUp,
                  "Repeat the wakeup until the INIT comes, as some handhelds do");
+    double tickleStalled = 0;
+    cli.add_option("--tickle-stalled", tickleStalled,
+                   "On the serial stack: tickle every so many seconds in place of answering the --stall-at "
+                   "request");
     cli.add_option("--deaf", deaf, "Seconds the handheld takes nothing after the rate change (default 0)");
     if (const auto status = cli::parseArguments(cli, argc, argv))
         return *status;
+    trickle.gap = std::chrono::milliseconds(static_cast<long long>(trickleGap * 1000));
+    faults.delay = std::chrono::milliseconds(static_cast<long long>(delay * 1000));
     try {
         for (const std::string& error : errors) {
             const auto equals = error.find('=');
@@ -154,17 +194,22 @@ int main(int argc, char** argv) {
             setup.ackTimeout = std::chrono::milliseconds(static_cast<long long>(ackTimeout * 1000));
             setup.timeout = std::chrono::milliseconds(static_cast<long long>(timeout * 1000));
             setup.faults.deafAfterSwitch = std::chrono::milliseconds(static_cast<long long>(deaf * 1000));
-            return playSerialLine(simulator, serial, pty, setup, faults);
+            setup.faults.tickleWhileStalled =
+                std::chrono::milliseconds(static_cast<long long>(tickleStalled * 1000));
+            return playSerialLine(simulator, serial, pty, setup, faults, trickle);
         }
         const dlp::Endpoint_t endpoint = dlp::parseEndpoint(connect, dlp::kNetSyncPort);
         const auto wait = dlp::Timeout_t(static_cast<long long>(timeout * 1000));
-        dlp::NetSyncTransport_t transport(dlp::connectTo(endpoint, wait), wait);
+        dlp::NetSyncTransport_t transport(
+            trickled(std::make_unique<dlp::SocketStream_t>(dlp::connectTo(endpoint, wait)), trickle), wait);
         try {
             simulator.serve(transport, faults);
         } catch (const dlp::LinkError_t& e) {
             if (!simulator.ended())
                 throw;
         }
+        if (simulator.fellSilent())
+            return reportSilence(simulator);
         for (const std::string& line : simulator.syncLog())
             std::cout << "log: " << line << "\n";
         std::cout << simulator.recordsRead() << " records read, " << simulator.requests() << " requests\n";

@@ -4,8 +4,10 @@
 #include "dlp/DLP_NetSync.h"
 #include "dlp/DLP_Packet.h"
 
+#include <chrono>
 #include <cstdio>
 #include <stdexcept>
+#include <thread>
 
 namespace bed {
 
@@ -370,6 +372,13 @@ void Device::frame(uint8_t transaction, const std::string& payload) {
         send(m_config.syncIn, answer.substr(0, dlp::kFrameHeaderSize));
         send(m_config.syncIn, answer.substr(dlp::kFrameHeaderSize));
     };
+    if (m_config.silentHandshake) {
+        if (m_heardHello)
+            return violation("the desktop sent transaction " + std::to_string(transaction) +
+                             " to a handheld that never finished its handshake");
+        m_heardHello = true;
+        return;
+    }
     if (transaction == 1 || transaction == 2) { // the handshake
         if (following)
             return answerWith(recordedAnswer);
@@ -395,6 +404,8 @@ void Device::frame(uint8_t transaction, const std::string& payload) {
         return;
     if (m_requests == m_config.garbageAt)
         return sendFrame(transaction, std::string("\x80\xFF\x00\x00\x20", 5));
+    if (m_config.delayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_config.delayMs));
     const dlp::Response_t response = answer(request);
     const std::string answered = dlp::encodeFrame({transaction, dlp::encodeResponse(response)});
     if (!following)

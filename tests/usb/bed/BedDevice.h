@@ -46,6 +46,10 @@ struct Config {
     std::string kernelDriver;             // a kernel driver that holds interface 0 until let go
     // Faults, counting Desktop Link requests from 1.
     int unplugAt = 0, haltAt = 0, silentAt = 0, garbageAt = 0;
+    // Says its first frame and never answers the desktop's hello: any frame the desktop sends
+    // after its hello is a violation.
+    bool silentHandshake = false;
+    int delayMs = 0; // before each answer to a Desktop Link request
 };
 
 // A recorded session to be the device of, and to hold the answers against.
@@ -125,6 +129,7 @@ private:
     std::map<uint8_t, std::deque<std::string>> m_packets;
     std::map<uint8_t, bool> m_halted;
     bool m_broken = false;
+    bool m_heardHello = false; // with silentHandshake
     std::string m_driver;
     bool m_started = false;
     int m_extAsked = 0;

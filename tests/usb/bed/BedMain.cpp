@@ -464,6 +464,8 @@ const char* kUsage =
     "  --sessions N           appear again after leaving, N appearances in all\n"
     "  --kernel-driver NAME   a kernel driver holds interface 0\n"
     "  --unplug-at N, --halt-at N, --silent-at N, --garbage-at N   faults at Desktop Link request N\n"
+    "  --silent-handshake     never answer the desktop's hello\n"
+    "  --delay-ms N           wait N ms before each answer\n"
     "  --expect-violation     succeed only if an OUT transfer broke the framing\n"
     "  --timeout S            end the command after S seconds (default 60)\n";
 
@@ -521,6 +523,10 @@ Options parse(int argc, char** argv) {
             options.config.silentAt = std::stoi(value(arg));
         } else if (arg == "--garbage-at") {
             options.config.garbageAt = std::stoi(value(arg));
+        } else if (arg == "--silent-handshake") {
+            options.config.silentHandshake = true;
+        } else if (arg == "--delay-ms") {
+            options.config.delayMs = std::stoi(value(arg));
         } else if (arg == "--expect-violation") {
             options.expectViolation = true;
         } else if (arg == "--timeout") {
