@@ -14,6 +14,8 @@
 #include "win/WIN_FaultTranslation.h"
 
 #include <cstring>
+#include <ios>
+#include <system_error>
 
 namespace {
 
@@ -38,8 +40,15 @@ void writeDesktopFile(const std::string& path, const nav::Database_t& database) 
     bin::basic_ostream out(&file.buffer());
     out.exceptions(std::ios_base::failbit | std::ios_base::badbit);
     glo::check(out.good(), kSource, 103);
-    rec::FileHeader_t(rec::kConduitWriterVersion).write(out);
-    rec::writeDatabase(database, out);
+    try {
+        rec::FileHeader_t(rec::kConduitWriterVersion).write(out);
+        rec::writeDatabase(database, out);
+    } catch (const std::ios_base::failure&) {
+        // The stream only knows that a write failed; the file knows why (a full disk, say).
+        if (const int error = file.writeError())
+            throw std::system_error(error, std::generic_category(), "cannot write " + path);
+        throw;
+    }
     file.commit();
 }
 

@@ -40,11 +40,21 @@ std::string suggestion(const std::string& word, const std::vector<std::string>& 
     return best ? " (did you mean '" + *best + "'?)" : "";
 }
 
-std::string commandPath(const CLI::App* app) {
+} // namespace
+
+std::string commandName(const CLI::App* app) {
     std::string path;
     for (; app; app = app->get_parent())
         path = app->get_name() + (path.empty() ? "" : " " + path);
     return path;
+}
+
+namespace {
+
+bool hasSubcommand(const CLI::App& app, const std::string& name) {
+    const auto subcommands = app.get_subcommands([](const CLI::App*) { return true; });
+    return std::any_of(subcommands.begin(), subcommands.end(),
+                       [&](const CLI::App* sub) { return sub->get_name() == name; });
 }
 
 std::vector<std::string> optionNames(const CLI::App* app) {
@@ -61,7 +71,20 @@ std::vector<std::string> optionNames(const CLI::App* app) {
 } // namespace
 
 std::optional<std::string> unknownArgument(CLI::App& app, int argc, const char* const* argv) {
+    CLI::App* reached = nullptr;
+    return walkArguments(app, argc, argv, reached);
+}
+
+CLI::App* commandReached(CLI::App& app, int argc, const char* const* argv) {
+    CLI::App* reached = nullptr;
+    walkArguments(app, argc, argv, reached);
+    return reached;
+}
+
+std::optional<std::string> walkArguments(CLI::App& app, int argc, const char* const* argv,
+                                         CLI::App*& reached) {
     CLI::App* current = &app;
+    reached = current;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--")
@@ -73,7 +96,7 @@ std::optional<std::string> unknownArgument(CLI::App& app, int argc, const char* 
             for (const CLI::App* level = current; level && !option; level = level->get_parent())
                 option = level->get_option_no_throw(name);
             if (!option)
-                return "unknown option '" + name + "' for '" + commandPath(current) + "'" +
+                return "unknown option '" + name + "' for '" + commandName(current) + "'" +
                        suggestion(name, optionNames(current));
             const bool valueAttached = isLong ? argument.find('=') != std::string::npos : argument.size() > 2;
             if (option->get_items_expected_max() > 0 && !valueAttached)
@@ -85,6 +108,7 @@ std::optional<std::string> unknownArgument(CLI::App& app, int argc, const char* 
                                         [&](const CLI::App* sub) { return sub->check_name(argument); });
         if (named != subcommands.end()) {
             current = const_cast<CLI::App*>(*named);
+            reached = current;
             continue;
         }
         const bool takesValues =
@@ -94,7 +118,7 @@ std::optional<std::string> unknownArgument(CLI::App& app, int argc, const char* 
             for (const CLI::App* sub : subcommands)
                 names.push_back(sub->get_name());
             return "unknown command '" + argument + "'" +
-                   (current == &app ? std::string() : " for '" + commandPath(current) + "'") +
+                   (current == &app ? std::string() : " for '" + commandName(current) + "'") +
                    suggestion(argument, names);
         }
     }
@@ -102,9 +126,25 @@ std::optional<std::string> unknownArgument(CLI::App& app, int argc, const char* 
 }
 
 std::optional<int> parseArguments(CLI::App& app, int argc, const char* const* argv) {
+    // "help CMD..." is "CMD... --help".
+    std::vector<const char*> helpArguments;
+    if (argc > 1 && std::string(argv[1]) == "help" && hasSubcommand(app, "help")) {
+        helpArguments.assign(argv, argv + argc);
+        helpArguments.erase(helpArguments.begin() + 1);
+        helpArguments.push_back("--help");
+        if (const auto unknown =
+                unknownArgument(app, static_cast<int>(helpArguments.size()), helpArguments.data())) {
+            std::cerr << app.get_name() << ": " << *unknown << " (see " << app.get_name() << " --help)\n";
+            return 2;
+        }
+        argc = static_cast<int>(helpArguments.size());
+        argv = helpArguments.data();
+    }
     const std::string program = app.get_name();
     auto usageError = [&](const std::string& what) {
-        std::cerr << program << ": " << what << " (see " << program << " --help)\n";
+        // The help of the command the arguments reached says what it takes.
+        std::cerr << program << ": " << what << " (see " << commandName(commandReached(app, argc, argv))
+                  << " --help)\n";
         return 2;
     };
     // --help and --version win over everything else, as the library has them.

@@ -21,9 +21,21 @@ std::optional<std::string> closest(const std::string& word, const std::vector<st
 // ("unknown command 'hotsnyc' (did you mean 'hotsync'?)"), or nothing when all are known.
 std::optional<std::string> unknownArgument(CLI::App& app, int argc, const char* const* argv);
 
+// "pathlet users add": the command and the commands it is part of.
+std::string commandName(const CLI::App* app);
+
+// The deepest command the arguments name ("pathlet users add" for "users add --id x Ann").
+CLI::App* commandReached(CLI::App& app, int argc, const char* const* argv);
+
+// Both at once: the first unknown argument, and the command reached before it.
+std::optional<std::string> walkArguments(CLI::App& app, int argc, const char* const* argv,
+                                         CLI::App*& reached);
+
 // Parses the arguments: unknown words first (above), then the library's own checks. Returns the
 // exit status when the program should stop: 0 after --help or --version, 2 after a usage error,
-// which is one line on standard error: "<program>: <what> (see <program> --help)".
+// which is one line on standard error naming the help of the command reached:
+// "<program>: <what> (see <program> <command> --help)". Where the program has a "help" command,
+// "help CMD..." shows the help of CMD.
 std::optional<int> parseArguments(CLI::App& app, int argc, const char* const* argv);
 
 } // namespace cli

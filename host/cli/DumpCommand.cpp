@@ -1,11 +1,15 @@
 // pathlet dump: what a record file holds, as a table or one JSON document.
 #include "host/cli/Commands.h"
+#include "host/cli/RecordFileSource.h"
 #include "host/cli/SharedOptions.h"
+#include "host/cli/TerminalWidth.h"
 #include "host/exports/Documents.h"
+#include "host/exports/NaturalTracks.h"
 #include "host/exports/TrackTable.h"
 #include "host/hotsync/HotSync.h"
 #include "host/hotsync/HotSyncWords.h"
 #include "host/text/JsonWriter.h"
+#include "host/text/TerminalText.h"
 #include "host/text/Utf8Text.h"
 
 #include "rec/REC_DatabaseReader.h"
@@ -51,10 +55,12 @@ void printJson(const rec::FileInfo_t& info, const nav::Database_t& database, boo
     json.key("build").beginObject().key("label").string(fromCodePage(info.buildLabel, codePage));
     json.key("date").string(fromCodePage(info.buildDate, codePage));
     json.key("time").string(fromCodePage(info.buildTime, codePage)).endObject();
+    json.key("codepage").integer(codePage);
     json.key("tracks").beginArray(true);
-    for (const auto& [id, track] : database.tracks()) {
+    for (const auto& [name, trackOf] : tracksInNaturalOrder(database, codePage)) {
+        const nav::Track_t& track = *trackOf;
         const nav::TrackSummary_t& s = track.summary();
-        json.beginObject().key("name").string(fromCodePage(id.str(), codePage));
+        json.beginObject().key("name").string(name);
         json.key("color").integer(track.color()).key("points").integer(s.pointCount);
         json.key("length_km").number(s.distance / 1000.0);
         if (s.duration.present())
@@ -88,27 +94,41 @@ void printJson(const rec::FileInfo_t& info, const nav::Database_t& database, boo
 }
 
 struct Options {
-    std::string file;
+    RecordFileSource_t source;
     bool json = false;
     bool points = false;
     std::optional<uint32_t> codePage;
 };
 
+bool hasNonAsciiNames(const nav::Database_t& database) {
+    for (const auto& [id, track] : database.tracks())
+        for (const char c : id.str())
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return true;
+    return false;
+}
+
 int runDump(const Options& options) {
-    const std::string& file = options.file;
+    const std::string file = recordFileOf(options.source);
     const bool points = options.points;
     const uint32_t codePage = codePageFor(file, options.codePage);
     const auto context = startUp(codePage);
     nav::Database_t database(nav::Name_t(""), 3);
     const rec::FileInfo_t info = readRecordFile(file, database);
-    const bool json = options.json;
-    if (json) {
+    if (options.json) {
         printJson(info, database, points, codePage);
         return 0;
     }
     std::cout << file << ": format " << info.formatVersion << ", writer " << info.writerVersion << ", build "
-              << info.buildLabel << " " << info.buildDate << " " << info.buildTime << "\n\n";
-    printTrackTable(database, codePage, std::cout);
+              << info.buildLabel << " " << info.buildDate << " " << info.buildTime << "\n";
+    // A file copied away from its user's directory no longer says which code page its names are
+    // in: say what was assumed where it matters.
+    if (!options.codePage && !recordedCodePage(file) && hasNonAsciiNames(database))
+        std::cout << "Names read as code page " << codePage
+                  << " (assumed); if they look wrong, give the handheld's with --codepage, e.g. --codepage "
+                     "932 for Japanese\n";
+    std::cout << "\n";
+    const TableFit_t fit = printTrackTable(database, codePage, std::cout, terminalWidth());
     std::cout << "\n"
               << counted(database.tracks().size(), "track") << ", "
               << counted(database.waypoints().size(), "waypoint") << ", "
@@ -116,10 +136,16 @@ int runDump(const Options& options) {
     if (info.unknownRecords)
         std::cout << ", " << counted(info.unknownRecords, "record") << " of unknown types skipped";
     std::cout << "\n";
+    if (!fit.leftOut.empty()) {
+        std::string columns;
+        for (const std::string& heading : fit.leftOut)
+            columns += (columns.empty() ? "" : ", ") + heading;
+        std::cout << "Left out to fit the terminal: " << columns << " (--json has everything)\n";
+    }
     if (points)
-        for (const auto& [id, track] : database.tracks()) {
-            std::cout << "\n" << toUtf8(id.str(), codePage) << ":\n";
-            printPointsText(track);
+        for (const auto& [name, track] : tracksInNaturalOrder(database, codePage)) {
+            std::cout << "\n" << oneLine(name) << ":\n";
+            printPointsText(*track);
         }
     return 0;
 }
@@ -129,7 +155,7 @@ int runDump(const Options& options) {
 Command_t addDumpCommand(CLI::App& program) {
     auto options = std::make_shared<Options>();
     CLI::App* command = program.add_subcommand("dump", "Show what a Tracks.tlx file holds");
-    addRecordFileArgument(*command, options->file);
+    addRecordFileSource(*command, options->source);
     command->add_flag("--json", options->json, "One JSON document");
     command->add_flag("--points", options->points, "Every point too");
     addCodePageOption(*command, options->codePage);

@@ -33,7 +33,7 @@ int runHotSync(const Options& options) {
     for (const std::string& warning : handheld.warnings())
         std::cerr << "pathlet: warning: " << warning << "\n";
     std::cerr << "pathlet: " << result.words << "\n";
-    return result.succeeded ? 0 : 1;
+    return result.succeeded && result.exportProblem.empty() ? 0 : 1;
 }
 
 // Accepts a sync type by number or name.

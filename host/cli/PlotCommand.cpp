@@ -1,10 +1,12 @@
 // pathlet plot: a record file's tracks as an SVG map.
 #include "host/cli/Commands.h"
+#include "host/cli/RecordFileSource.h"
 #include "host/cli/SharedOptions.h"
 #include "host/exports/Documents.h"
-#include "host/exports/Export.h"
 #include "host/hotsync/HotSync.h"
+#include "host/map/MapSvg.h"
 
+#include <cstdlib>
 #include <memory>
 
 namespace host {
@@ -12,17 +14,22 @@ namespace host {
 namespace {
 
 struct Options {
-    std::string file;
+    RecordFileSource_t source;
     std::string output;
     std::optional<uint32_t> codePage;
 };
 
 int runPlot(const Options& options) {
-    const uint32_t codePage = codePageFor(options.file, options.codePage);
+    const std::string file = recordFileOf(options.source);
+    const uint32_t codePage = codePageFor(file, options.codePage);
     const auto context = startUp(codePage);
     nav::Database_t database(nav::Name_t(""), 3);
-    readRecordFile(options.file, database);
-    writeDocument(options.output, [&](std::ostream& out) { writeSvg(database, codePage, out); });
+    readRecordFile(file, database);
+    MapSettings_t settings;
+    // Shorelines are scenery: a data set elsewhere, or none at all, is the user's choice to make.
+    if (const char* coastlines = std::getenv("PATHLET_COASTLINES"))
+        settings.coastlines = coastlines;
+    writeDocument(options.output, [&](std::ostream& out) { writeMapSvg(database, codePage, settings, out); });
     return 0;
 }
 
@@ -31,7 +38,7 @@ int runPlot(const Options& options) {
 Command_t addPlotCommand(CLI::App& program) {
     auto options = std::make_shared<Options>();
     CLI::App* command = program.add_subcommand("plot", "Draw the tracks of a Tracks.tlx file as an SVG map");
-    addRecordFileArgument(*command, options->file);
+    addRecordFileSource(*command, options->source);
     command->add_option("-o,--output", options->output, "The SVG file (default: standard output)");
     addCodePageOption(*command, options->codePage);
     return {command, [options] { return runPlot(*options); }};

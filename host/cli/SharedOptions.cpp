@@ -30,12 +30,11 @@ void addLogFormatOption(CLI::App& command, LogFormat& format) {
 }
 
 void addExportOption(CLI::App& command, std::string& format) {
-    command.add_option("--export", format, "Also write Tracks.gpx or Tracks.geojson beside Tracks.tlx")
-        ->check(CLI::IsMember({"gpx", "geojson"}));
-}
-
-void addRecordFileArgument(CLI::App& command, std::string& file) {
-    command.add_option("file", file, "The record file")->required()->check(CLI::ExistingFile);
+    command
+        .add_option(
+            "--export", format,
+            "Also write Tracks.gpx, .geojson, .kml or .csv beside Tracks.tlx: gpx, geojson, kml or csv")
+        ->check(CLI::IsMember({"gpx", "geojson", "kml", "csv"}, CLI::ignore_case));
 }
 
 } // namespace host

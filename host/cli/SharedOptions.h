@@ -19,10 +19,8 @@ void addRootOption(CLI::App& command, std::string& root);
 void addCodePageOption(CLI::App& command, std::optional<uint32_t>& codePage);
 // --log-format: text or jsonl.
 void addLogFormatOption(CLI::App& command, LogFormat& format);
-// --export: gpx or geojson beside Tracks.tlx.
+// --export: gpx, geojson, kml or csv beside Tracks.tlx.
 void addExportOption(CLI::App& command, std::string& format);
-// The record file a command reads: a required, existing path.
-void addRecordFileArgument(CLI::App& command, std::string& file);
 
 } // namespace host
 

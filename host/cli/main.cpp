@@ -3,6 +3,8 @@
 // directory on disk.
 #include "host/arguments/UsageCheck.h"
 #include "host/cli/Commands.h"
+#include "host/cli/StandardOutput.h"
+#include "host/hotsync/HotSync.h"
 
 #include "glo/GLO_Exception.h"
 
@@ -16,6 +18,7 @@ int main(int argc, char** argv) {
         "pathlet"};
     program.require_subcommand(1);
     program.set_version_flag("--version", "pathlet " PATHLET_VERSION);
+    program.add_subcommand("help", "Show the help of a command: pathlet help export")->allow_extras();
     const std::vector<host::Command_t> commands{
         host::addHotSyncCommand(program),   host::addSyncCommand(program),   host::addUsersCommand(program),
         host::addConfigureCommand(program), host::addInfoCommand(program),   host::addDemoCommand(program),
@@ -26,7 +29,11 @@ int main(int argc, char** argv) {
     try {
         for (const host::Command_t& command : commands)
             if (command.parser->parsed())
-                return command.run();
+                return host::finishOutput(command.run());
+    } catch (const host::ArgumentError& e) {
+        std::cerr << "pathlet: " << e.what() << " (see "
+                  << cli::commandName(cli::commandReached(program, argc, argv)) << " --help)\n";
+        return 2;
     } catch (const glo::Exception_t& e) {
         std::cerr << "pathlet: " << e.source() << " line " << e.line() << ": " << e.what() << "\n";
         return 1;

@@ -1,6 +1,7 @@
 #include "host/hotsync/HotSync.h"
 #include "host/exports/Documents.h"
 #include "host/exports/Export.h"
+#include "host/exports/ExportFormat.h"
 #include "host/hotsync/HotSyncWords.h"
 #include "host/hotsync/SyncTypes.h"
 #include "host/platform/FileLock.h"
@@ -11,6 +12,8 @@
 #include "glo/GLO_Exception.h"
 #include "glo/GLO_Identity.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -64,24 +67,31 @@ std::unique_ptr<app::HostContext_t> startUp(uint32_t codePage, app::HostServices
         std::string known;
         for (const uint32_t page : glo::CodePage_t::ansiCodePages())
             known += (known.empty() ? "" : ", ") + std::to_string(page);
-        throw UsageError("code page " + std::to_string(codePage) + " is not supported (" + known + " are)");
+        throw ArgumentError("code page " + std::to_string(codePage) + " is not supported (" + known +
+                            " are)");
     }
     return context;
 }
 
-uint32_t codePageFor(const std::string& file, std::optional<uint32_t> given) {
-    if (given)
-        return *given;
+std::optional<uint32_t> recordedCodePage(const std::string& file) {
     std::error_code error;
     const fs::path path = fs::absolute(file, error);
     const fs::path userDirectory = path.parent_path().parent_path();
-    if (const auto remembered = rememberedCodePage(userDirectory.string())) {
-        const auto recorded =
-            IniFile::load((userDirectory / "settings.ini").string()).get(glo::ConduitName, "FileName");
-        if (recorded && fs::equivalent(*recorded, path, error))
-            return *remembered;
+    try {
+        if (const auto remembered = rememberedCodePage(userDirectory.string())) {
+            const auto recorded =
+                IniFile::load((userDirectory / "settings.ini").string()).get(glo::ConduitName, "FileName");
+            if (recorded && fs::equivalent(*recorded, path, error))
+                return *remembered;
+        }
+    } catch (const std::runtime_error&) {
+        // A settings file that cannot be read records nothing for this file.
     }
-    return kDefaultCodePage;
+    return std::nullopt;
+}
+
+uint32_t codePageFor(const std::string& file, std::optional<uint32_t> given) {
+    return given ? *given : recordedCodePage(file).value_or(kDefaultCodePage);
 }
 
 HotSyncResult performHotSync(const HotSyncOptions& options, plm::SyncManager_t& handheld,
@@ -90,7 +100,7 @@ HotSyncResult performHotSync(const HotSyncOptions& options, plm::SyncManager_t& 
         throw UsageError("HotSync root " + options.root +
                          " does not exist (add a user with 'pathlet users add')");
     if (kUserNameOffset + options.user.size() + 1 > kSyncPropertiesSize)
-        throw UsageError("the user name is too long");
+        throw ArgumentError("the user name is too long");
     HotSyncRoot root(options.root);
     HotSyncFacts facts;
     facts.userName = options.user;
@@ -162,8 +172,18 @@ HotSyncResult performHotSync(const HotSyncOptions& options, plm::SyncManager_t& 
     result.points = facts.outcome.points;
     result.words = *result.file + " written: " + countWords(result.tracks, result.points);
     if (!options.exportFormat.empty()) {
-        const std::string exported = fs::path(*result.file).replace_extension(options.exportFormat).string();
-        exportRecordFile(*result.file, options.exportFormat, exported, codePage);
+        std::string extension = options.exportFormat;
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        const std::string exported = fs::path(*result.file).replace_extension(extension).string();
+        // The HotSync is done whatever becomes of the export: say both.
+        try {
+            exportRecordFile(*result.file, options.exportFormat, exported, codePage);
+            result.words += "; exported to " + exported;
+        } catch (const DocumentError& e) {
+            result.exportProblem = e.what();
+            result.words += "; but the export failed: " + result.exportProblem;
+        }
     }
     return result;
 }
@@ -173,14 +193,12 @@ void exportRecordFile(const std::string& file, const std::string& format, const 
     const auto context = startUp(codePage);
     nav::Database_t database(nav::Name_t(""), 3);
     readRecordFile(file, database);
-    writeDocument(output, [&](std::ostream& out) {
-        if (format == "gpx")
-            writeGpx(database, codePage, out);
-        else if (const std::size_t left = writeGeoJson(database, codePage, out))
-            std::cerr << "pathlet: warning: " << left
-                      << " waypoints are not in the GeoJSON (its features are "
-                      << "all lines); export GPX to have them\n";
-    });
+    ExportChoice_t choice;
+    choice.format = exportFormatNamed(format).value_or(ExportFormat_t::Gpx);
+    std::string warning;
+    writeDocument(output, [&](std::ostream& out) { warning = writeExport(database, codePage, choice, out); });
+    if (!warning.empty())
+        std::cerr << "pathlet: warning: " << warning << "\n";
 }
 
 } // namespace host

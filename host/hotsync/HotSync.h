@@ -23,6 +23,12 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Arguments the command cannot take (a value out of range, a missing choice): like the argument
+// parser's own errors, exit status 2 and a pointer to the command's help.
+struct ArgumentError : UsageError {
+    using UsageError::UsageError;
+};
+
 inline constexpr uint32_t kDefaultCodePage = 1252;
 
 struct HotSyncOptions {
@@ -31,7 +37,7 @@ struct HotSyncOptions {
     std::optional<int32_t> syncType; // default: the user's configured action
     LogFormat logFormat = LogFormat::Text;
     std::optional<uint32_t> codePage; // default: the user's last, else 1252
-    std::string exportFormat;         // gpx or geojson: also write Tracks.gpx or Tracks.geojson
+    std::string exportFormat;         // gpx, geojson, kml or csv: also write Tracks.gpx (...) beside it
     // How long to wait for another HotSync of the same user to end.
     std::chrono::milliseconds patience = std::chrono::seconds(120);
 };
@@ -46,6 +52,7 @@ struct HotSyncResult {
     uint64_t tracks = 0;
     uint64_t points = 0;
     uint32_t codePage = kDefaultCodePage;
+    std::string exportProblem; // why the export asked for was not written, after a HotSync that was
 };
 
 // A HotSync of options.user against any handheld. `handheldProblem` says why the handheld failed,
@@ -62,8 +69,11 @@ std::unique_ptr<app::HostContext_t> startUp(uint32_t codePage, app::HostServices
 // The code page of a record file's names: `given`, else the one recorded by the HotSync that wrote
 // the file (when it lies in a user's directory), else 1252.
 uint32_t codePageFor(const std::string& file, std::optional<uint32_t> given);
+// The code page the HotSync that wrote `file` read names in, when the file is still where it
+// wrote it.
+std::optional<uint32_t> recordedCodePage(const std::string& file);
 
-// Converts a record file to GPX or GeoJSON (`format`), written whole to `output` ("" or "-":
+// Converts a record file to GPX, GeoJSON, KML or CSV (`format`), written whole to `output` ("" or "-":
 // standard output). @exception std::runtime_error naming the file that failed and why.
 void exportRecordFile(const std::string& file, const std::string& format, const std::string& output,
                       uint32_t codePage);

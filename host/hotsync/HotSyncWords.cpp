@@ -29,9 +29,21 @@ std::string countWords(uint64_t tracks, uint64_t points) {
     return counted(tracks, "track") + ", " + counted(points, "point");
 }
 
+namespace {
+
+std::string diskFull(const std::string& file) {
+    return "cannot write " + file +
+           ": the disk holding it is full (free some space and HotSync again; the "
+           "old file is kept)";
+}
+
+} // namespace
+
 std::string writeProblem(const std::string& directory, const std::string& file, std::error_code failure) {
     std::error_code error;
     const fs::path path(directory);
+    if (failure == std::errc::no_space_on_device)
+        return diskFull(file);
     if (!fs::exists(fs::symlink_status(path, error)))
         return "the conduit directory " + directory + " does not exist";
     if (!fs::is_directory(path, error))
@@ -43,7 +55,7 @@ std::string writeProblem(const std::string& directory, const std::string& file, 
     }
     struct statvfs disk {};
     if (::statvfs(directory.c_str(), &disk) == 0 && disk.f_bavail * disk.f_bsize < (1u << 20))
-        return "cannot write " + file + ": the disk holding it is full";
+        return diskFull(file);
     return "cannot write " + file + (failure ? ": " + failure.message() : std::string());
 }
 
@@ -140,6 +152,8 @@ std::string failureWords(const HotSyncFacts& facts) {
             outcome.desktopFile.empty() ? directory + "/Tracks.tlx" : outcome.desktopFile;
         return writeProblem(directory, file, failure.systemError);
     }
+    if (failure.source.starts_with("PLM_Settings.") && facts.root && !facts.root->settingsProblem().empty())
+        return "the user's settings could not be written: " + facts.root->settingsProblem();
     if (failure.kind == app::FailureKind_t::Module && failure.source.starts_with("Settings."))
         return "the user's settings could not be read or written" +
                (failure.message.empty() ? std::string() : ": " + failure.message);

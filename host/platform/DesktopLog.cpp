@@ -55,13 +55,16 @@ DesktopLog::~DesktopLog() {
     }
 }
 
-void DesktopLog::begin(const std::string& user) {
-    const std::time_t now = std::time(nullptr);
+std::string localStamp(std::time_t when) {
     char stamp[32];
     std::tm local{};
-    localtime_r(&now, &local);
+    localtime_r(&when, &local);
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
-    m_block += "--- HotSync of " + user + " at " + stamp + "\n";
+    return stamp;
+}
+
+void DesktopLog::begin(const std::string& user) {
+    m_block += "--- HotSync of " + user + " at " + localStamp(std::time(nullptr)) + "\n";
 }
 
 // The conduit's text stays exact; the word for the code stands between the code and the text.

@@ -4,6 +4,7 @@
 #include "plm/PLM_Platform.h"
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,10 @@ private:
     std::string m_block;
     std::vector<Entry> m_entries;
 };
+
+// "2026-12-09 14:03:22": a moment in the desktop's local time (TZ), as HotSync.log and the
+// terminal say when a HotSync began.
+std::string localStamp(std::time_t when);
 
 } // namespace host
 

@@ -1,6 +1,7 @@
 #include "host/platform/HotSyncRoot.h"
 
 #include "host/platform/FileLock.h"
+#include "host/platform/UserDirectoryName.h"
 
 #include "glo/GLO_Identity.h"
 
@@ -37,17 +38,6 @@ std::optional<uint32_t> parseId(const std::optional<std::string>& text) {
 constexpr const char* kHostSection = "Host";
 
 } // namespace
-
-std::string directoryNameFor(const std::string& userName) {
-    std::string name;
-    for (const char c : userName) {
-        const auto u = static_cast<unsigned char>(c);
-        name.push_back(std::isalnum(u) && u < 0x80 ? c : (c == '-' || c == '_' || c == '.') ? c : '_');
-    }
-    while (!name.empty() && name[0] == '.')
-        name.erase(0, 1);
-    return name.empty() ? std::string("user") : name;
-}
 
 HotSyncRoot::HotSyncRoot(std::string root) : m_root(std::move(root)) {
     while (m_root.size() > 1 && m_root.back() == '/')
@@ -126,6 +116,8 @@ std::optional<std::string> HotSyncRoot::problemWith(const std::string& name) con
     for (const auto& [refused, why] : loadUsers().refused)
         if (refused == name)
             return "user '" + name + "' in " + usersFile() + " is refused: " + why;
+    if (const auto found = user(name))
+        return missingDirectory(*found);
     return std::nullopt;
 }
 
@@ -155,13 +147,17 @@ std::optional<User> HotSyncRoot::userById(uint32_t id) const {
     return std::nullopt;
 }
 
-User HotSyncRoot::addUser(const std::string& name, std::optional<uint32_t> id,
-                          std::optional<std::string> directory) {
+void checkUserName(const std::string& name) {
     if (name.empty() || name.find_first_of("\r\n") != std::string::npos || name.front() == ' ' ||
         name.back() == ' ' || name.find(']') != std::string::npos)
-        throw std::runtime_error("a user name must be one line, without ']' or blanks at its ends");
+        throw std::invalid_argument("a user name must be one line, without ']' or blanks at its ends");
     if (name.size() > 127)
-        throw std::runtime_error("a user name has at most 127 characters");
+        throw std::invalid_argument("a user name has at most 127 characters");
+}
+
+User HotSyncRoot::addUser(const std::string& name, std::optional<uint32_t> id,
+                          std::optional<std::string> directory) {
+    checkUserName(name);
     m_users.reset(); // decided on the file as it is now
     const std::vector<User> existing = users();
     std::set<uint32_t> ids;
@@ -194,17 +190,26 @@ User HotSyncRoot::addUser(const std::string& name, std::optional<uint32_t> id,
     }
     if (directory) {
         if (!validDirectoryName(*directory))
-            throw std::runtime_error("'" + *directory + "' is not a directory name");
+            throw std::invalid_argument("'" + *directory + "' is not a directory name");
         if (directories.count(*directory))
             throw std::runtime_error("directory '" + *directory + "' belongs to another user");
+        if (!freeForUser(*directory))
+            throw std::runtime_error("'" + *directory + "' is a file of the HotSync root " + m_root +
+                                     "; give another --dir");
         added.directory = *directory;
     } else {
         added.directory = directoryNameFor(name);
-        if (directories.count(added.directory))
+        if (directories.count(added.directory) || !freeForUser(added.directory))
             added.directory += "_" + std::to_string(added.id);
     }
 
-    fs::create_directories(fs::path(m_root) / added.directory / conduitDirectoryName(glo::CreatorCode));
+    const fs::path conduitDirectory =
+        fs::path(m_root) / added.directory / conduitDirectoryName(glo::CreatorCode);
+    try {
+        fs::create_directories(conduitDirectory);
+    } catch (const fs::filesystem_error& e) {
+        throw std::runtime_error(cannotCreate(conduitDirectory, e.code()));
+    }
     changeUsers([&](IniFile& ini) {
         if (ini.hasSection(name))
             throw std::runtime_error("user '" + name + "' already exists");
@@ -212,6 +217,52 @@ User HotSyncRoot::addUser(const std::string& name, std::optional<uint32_t> id,
         ini.set(name, "dir", added.directory);
     });
     return added;
+}
+
+void HotSyncRoot::removeUser(const std::string& name) {
+    changeUsers([&](IniFile& ini) {
+        if (!ini.hasSection(name))
+            throw std::runtime_error(noSuchUser(name));
+        ini.eraseSection(name);
+    });
+}
+
+void HotSyncRoot::renameUser(const std::string& from, const std::string& to) {
+    checkUserName(to);
+    changeUsers([&](IniFile& ini) {
+        if (!ini.hasSection(from))
+            throw std::runtime_error(noSuchUser(from));
+        if (!ini.renameSection(from, to))
+            throw std::runtime_error("user '" + to + "' already exists");
+    });
+}
+
+std::string HotSyncRoot::noSuchUser(const std::string& name) const {
+    return "no user '" + name + "' in " + usersFile() + " ('pathlet users list' shows the users)";
+}
+
+bool HotSyncRoot::freeForUser(const std::string& directory) const {
+    std::error_code error;
+    const fs::path path = fs::path(m_root) / directory;
+    return !isRootFileName(directory) &&
+           (!fs::exists(fs::symlink_status(path, error)) || fs::is_directory(path, error));
+}
+
+std::optional<std::string> HotSyncRoot::missingDirectory(const User& user) const {
+    std::error_code error;
+    const fs::path directory = fs::path(m_root) / user.directory;
+    if (fs::is_directory(directory, error))
+        return std::nullopt;
+    return "the directory of user '" + user.name + "', " + directory.string() +
+           (fs::exists(fs::symlink_status(directory, error)) ? ", is not a directory" : ", is missing") +
+           ": put it back, or run 'pathlet users remove \"" + user.name + "\"' and add the user again";
+}
+
+std::string cannotCreate(const fs::path& directory, std::error_code error) {
+    std::string words = "cannot create " + directory.string() + ": " + error.message();
+    if (error == std::errc::permission_denied || error == std::errc::read_only_file_system)
+        words += " (the HotSync root must be writable by you; choose another with --root or PATHLET_ROOT)";
+    return words;
 }
 
 std::string HotSyncRoot::conduitDirectoryName(const std::string& creator) const {
@@ -292,7 +343,8 @@ int32_t HotSyncRoot::storeSetting(uint32_t id, const char* section, const char* 
         IniFile ini = IniFile::load(file);
         ini.set(section, key, value);
         ini.save(file);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        m_settingsProblem = e.what();
         return plm::kSyncIoError;
     }
     return 0;

@@ -5,8 +5,10 @@
 #include "plm/PLM_Platform.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -38,6 +40,12 @@ public:
     // Adds a user and creates the user's directory and the conduit's directory in it, as a HotSync
     // Manager does when it sets a user up. Throws std::runtime_error with a one-line reason.
     User addUser(const std::string& name, std::optional<uint32_t> id, std::optional<std::string> directory);
+    // Takes the user out of users.ini; the user's directory and files stay where they are.
+    void removeUser(const std::string& name);
+    // The same id and directory under another name.
+    void renameUser(const std::string& from, const std::string& to);
+    // Why the user's directory cannot serve a HotSync (gone, or a file in its place), with the fix.
+    std::optional<std::string> missingDirectory(const User& user) const;
 
     // The conduit's directory name for a creator code.
     std::string conduitDirectoryName(const std::string& creator) const;
@@ -58,6 +66,9 @@ public:
     int32_t storeSetting(uint32_t id, const char* section, const char* key, const char* value) override;
     int32_t conduitDirectory(const char* creator, char* buffer, uint32_t* size) override;
 
+    // Why the last setting the conduit stored could not be written ("cannot write F: reason").
+    const std::string& settingsProblem() const { return m_settingsProblem; }
+
     // The lock file of a user's HotSyncs.
     std::string hotSyncLockFile(const User& user) const;
 
@@ -72,18 +83,24 @@ private:
     // users.ini changed under a lock on it, so that concurrent commands lose no change.
     template <class Change> void changeUsers(Change&& change);
     std::optional<User> userById(uint32_t id) const;
+    std::string noSuchUser(const std::string& name) const;
+    // A directory name no root file has and nothing but a directory holds.
+    bool freeForUser(const std::string& directory) const;
 
     std::string m_root;
     mutable std::optional<Users> m_users;
     mutable std::optional<IniFile> m_hostActions;
+    std::string m_settingsProblem;
 };
+
+// Throws std::runtime_error unless `name` can name a user: one line, no ']', no blanks at its ends.
+void checkUserName(const std::string& name);
+
+// "cannot create DIR: <reason>", with the fix when the root is not writable.
+std::string cannotCreate(const std::filesystem::path& directory, std::error_code error);
 
 // The code page recorded in a user directory's settings.ini, if any.
 std::optional<uint32_t> rememberedCodePage(const std::string& userDirectory);
-
-// The directory name derived from a user name: letters, digits, '-', '_' and '.'; everything else
-// becomes '_'; never "." or "..", never empty.
-std::string directoryNameFor(const std::string& userName);
 
 } // namespace host
 

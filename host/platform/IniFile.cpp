@@ -2,6 +2,8 @@
 
 #include "glo/GLO_ReplacingFile.h"
 
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
@@ -19,7 +21,17 @@ std::string trim(const std::string& text) {
 
 IniFile IniFile::load(const std::string& path) {
     IniFile ini;
+    errno = 0;
     std::ifstream in(path);
+    if (!in.is_open()) {
+        // Missing is empty; unreadable is not, or a change saved over it would lose what it holds.
+        const int code = errno;
+        std::error_code error;
+        if (code == ENOENT || (!std::filesystem::exists(path, error) && !error))
+            return ini;
+        throw std::runtime_error("cannot read " + path + ": " +
+                                 std::generic_category().message(code != 0 ? code : EIO));
+    }
     Section* current = nullptr;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r')
@@ -27,8 +39,10 @@ IniFile IniFile::load(const std::string& path) {
         const std::string trimmed = trim(line);
         if (trimmed.empty() || trimmed[0] == ';' || trimmed[0] == '#')
             continue;
-        if (line[0] == '[' && line.rfind(']') != std::string::npos && line.rfind(']') > 0) {
-            const std::string name = line.substr(1, line.rfind(']') - 1);
+        // An indented header is a header too: read as a key, it would come back as a header once
+        // the file is written again.
+        if (trimmed[0] == '[' && trimmed.rfind(']') != std::string::npos && trimmed.rfind(']') > 0) {
+            const std::string name = trimmed.substr(1, trimmed.rfind(']') - 1);
             current = ini.find(name);
             if (!current) {
                 ini.m_index.emplace(name, ini.m_sections.size());
@@ -103,6 +117,29 @@ void IniFile::set(const std::string& section, const std::string& key, const std:
 void IniFile::erase(const std::string& section, const std::string& key) {
     if (Section* keys = find(section))
         std::erase_if(*keys, [&](const auto& entry) { return entry.first == key; });
+}
+
+void IniFile::eraseSection(const std::string& name) {
+    const auto found = m_index.find(name);
+    if (found == m_index.end())
+        return;
+    m_sections.erase(m_sections.begin() + static_cast<std::ptrdiff_t>(found->second));
+    reindex();
+}
+
+bool IniFile::renameSection(const std::string& from, const std::string& to) {
+    const auto found = m_index.find(from);
+    if (found == m_index.end() || m_index.count(to))
+        return false;
+    m_sections[found->second].first = to;
+    reindex();
+    return true;
+}
+
+void IniFile::reindex() {
+    m_index.clear();
+    for (std::size_t at = 0; at < m_sections.size(); ++at)
+        m_index.emplace(m_sections[at].first, at);
 }
 
 } // namespace host

@@ -16,7 +16,8 @@ class IniFile {
 public:
     using Section = std::vector<std::pair<std::string, std::string>>;
 
-    // A missing file is empty; reading takes time linear in the file's size.
+    // A missing file is empty; reading takes time linear in the file's size. Throws
+    // std::runtime_error for a file that exists and cannot be read.
     static IniFile load(const std::string& path);
     // Replaces the file whole (never through a link, nothing left behind on failure).
     // Throws std::runtime_error with the reason.
@@ -26,11 +27,16 @@ public:
     std::optional<std::string> get(const std::string& section, const std::string& key) const;
     void set(const std::string& section, const std::string& key, const std::string& value);
     void erase(const std::string& section, const std::string& key);
+    // The section and its keys leave; the others keep their order.
+    void eraseSection(const std::string& name);
+    // Keeps the section's place and keys; false when `from` is missing or `to` is taken.
+    bool renameSection(const std::string& from, const std::string& to);
     const std::vector<std::pair<std::string, Section>>& sections() const { return m_sections; }
 
 private:
     Section* find(const std::string& name);
     const Section* find(const std::string& name) const;
+    void reindex();
     std::vector<std::pair<std::string, Section>> m_sections;
     std::unordered_map<std::string, std::size_t> m_index; // section name to its place
 };

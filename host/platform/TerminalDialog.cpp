@@ -1,6 +1,11 @@
 #include "host/platform/TerminalDialog.h"
 
+#include <algorithm>
+#include <cctype>
+#include <initializer_list>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace host {
 
@@ -10,14 +15,34 @@ DialogScript g_script;
 std::istream* g_in = nullptr;
 std::ostream* g_out = nullptr;
 
-std::string ask(const std::string& question) {
+// One line of input without its surrounding blanks, lower case; nullopt at the end of input.
+std::optional<std::string> readAnswer(const std::string& question) {
     *g_out << question << std::flush;
     std::string answer;
     if (!std::getline(*g_in, answer))
-        return {};
+        return std::nullopt;
     const auto first = answer.find_first_not_of(" \t\r");
-    return first == std::string::npos ? std::string()
-                                      : answer.substr(first, answer.find_last_not_of(" \t\r") - first + 1);
+    if (first == std::string::npos)
+        return std::string();
+    answer = answer.substr(first, answer.find_last_not_of(" \t\r") - first + 1);
+    std::transform(answer.begin(), answer.end(), answer.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return answer;
+}
+
+// Asks until the answer is one of `known` (Enter is ""); the end of input answers "".
+std::string ask(const std::string& question, std::initializer_list<std::string_view> known,
+                const std::string& hint) {
+    for (;;) {
+        const std::optional<std::string> answer = readAnswer(question);
+        if (!answer) {
+            *g_out << "\n";
+            return {};
+        }
+        if (std::find(known.begin(), known.end(), *answer) != known.end())
+            return *answer;
+        *g_out << "'" << *answer << "' is not an answer here: " << hint << "\n";
+    }
 }
 
 bool show(app::DialogControls_t& controls) {
@@ -32,7 +57,8 @@ bool show(app::DialogControls_t& controls) {
         controls.handheldToDesktop = *g_script.action == 2;
         controls.doNothing = *g_script.action == 6;
     } else if (g_script.interactive) {
-        const std::string answer = ask("Action [1/2, Enter keeps the selection]: ");
+        const std::string answer = ask("Action [1/2, Enter keeps the selection]: ", {"", "1", "2"},
+                                       "type 1 or 2, or press Enter to keep the selection");
         if (answer == "1" || answer == "2") {
             controls.handheldToDesktop = answer == "1";
             controls.doNothing = answer == "2";
@@ -41,14 +67,16 @@ bool show(app::DialogControls_t& controls) {
     if (g_script.makeDefault) {
         controls.makeDefault = *g_script.makeDefault;
     } else if (g_script.interactive) {
-        const std::string answer = ask("Make this the default? [y/N]: ");
-        controls.makeDefault = answer == "y" || answer == "Y" || answer == "yes";
+        const std::string answer =
+            ask("Make this the default? [y/N]: ", {"", "y", "yes", "n", "no"}, "type y or n (Enter is no)");
+        controls.makeDefault = answer == "y" || answer == "yes";
     }
     if (g_script.cancel)
         return false;
     if (g_script.interactive) {
-        const std::string answer = ask("OK or Cancel? [O/c]: ");
-        if (answer == "c" || answer == "C" || answer == "cancel")
+        const std::string answer =
+            ask("OK or Cancel? [O/c]: ", {"", "o", "ok", "c", "cancel"}, "type o or c (Enter is OK)");
+        if (answer == "c" || answer == "cancel")
             return false;
     }
     return true;

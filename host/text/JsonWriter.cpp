@@ -1,5 +1,7 @@
 #include "host/text/JsonWriter.h"
 
+#include "host/text/ShortestNumber.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -107,6 +109,20 @@ JsonWriter& JsonWriter::number(double value) {
         return null();
     beforeValue();
     m_text += numberText(value);
+    return *this;
+}
+
+JsonWriter& JsonWriter::shortestNumber(double value) {
+    if (!std::isfinite(value))
+        return null();
+    beforeValue();
+    m_text += shortestText(value);
+    return *this;
+}
+
+JsonWriter& JsonWriter::rawNumber(std::string_view text) {
+    beforeValue();
+    m_text += text;
     return *this;
 }
 

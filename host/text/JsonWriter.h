@@ -27,6 +27,10 @@ public:
     JsonWriter& integer(int64_t value);
     // JSON has no NaN or infinity: callers leave such values out; one that slips through is null.
     JsonWriter& number(double value);
+    // A value as shortestText writes it: one that came from a float as that float. Not finite: null.
+    JsonWriter& shortestNumber(double value);
+    // A number already written as JSON text.
+    JsonWriter& rawNumber(std::string_view text);
     JsonWriter& null();
 
     const std::string& text() const { return m_text; }

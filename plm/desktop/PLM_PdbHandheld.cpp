@@ -4,8 +4,10 @@
 #include "plm/desktop/PLM_PdbFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <system_error>
 
 namespace plm {
 
@@ -36,6 +38,21 @@ std::string readUpTo(std::ifstream& in, uint64_t count) {
 std::string headerName(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return pdb::readName(readUpTo(in, pdb::kNameSize));
+}
+
+// Why a file cannot be opened for reading, or empty when it can. Permission is the usual cause,
+// and the one a user can mend.
+std::string unreadableBecause(const fs::path& path) {
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (in.is_open())
+        return {};
+    const int code = errno;
+    return code != 0 ? std::generic_category().message(code) : "it cannot be opened";
+}
+
+std::string filesThere(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " database file there" : " database files there");
 }
 
 // Records run from their offset to the next record's offset, the last to the end of the file.
@@ -100,6 +117,15 @@ int32_t readBounds(const fs::path& path, std::vector<uint64_t>& bounds, std::str
 
 } // namespace
 
+namespace {
+
+bool listable(const fs::path& directory, std::error_code& error) {
+    fs::directory_iterator listing(directory, error);
+    return !error;
+}
+
+} // namespace
+
 PdbHandheld_t::PdbHandheld_t(std::string path) : m_path(std::move(path)) {}
 
 std::vector<std::string> PdbHandheld_t::files() const {
@@ -122,7 +148,13 @@ int32_t PdbHandheld_t::open(const std::string& name, std::unique_ptr<HandheldDat
     const std::vector<std::string> candidates = files();
     int32_t result = kSyncNotFound;
     std::string used;
+    std::string unreadable; // the first file that could not be looked into, and why
     for (const std::string& file : candidates) {
+        if (const std::string why = unreadableBecause(file); !why.empty()) {
+            if (unreadable.empty())
+                unreadable = "cannot read " + file + ": " + why;
+            continue;
+        }
         if (headerName(file) != name)
             continue;
         const std::string shown = fs::path(file).filename().string();
@@ -160,9 +192,17 @@ int32_t PdbHandheld_t::open(const std::string& name, std::unique_ptr<HandheldDat
     }
     if (result == kSyncNotFound) {
         std::error_code error;
-        if (fs::is_directory(m_path, error))
-            m_problem = "no " + name + " in " + m_path + " (" + std::to_string(candidates.size()) +
-                        " database files there)";
+        const bool directory = fs::is_directory(m_path, error);
+        if (!unreadable.empty())
+            m_problem = "no " + name + " found: " + unreadable +
+                        " (the files must be readable by the user "
+                        "running the HotSync)";
+        else if (directory && !listable(m_path, error))
+            m_problem = "cannot list " + m_path + ": " + error.message() +
+                        " (the directory must be readable "
+                        "by the user running the HotSync)";
+        else if (directory)
+            m_problem = "no " + name + " in " + m_path + " (" + filesThere(candidates.size()) + ")";
         else if (!isDatabaseFile(m_path))
             m_problem = "no " + name + " in " + m_path + " (not a database file)";
         else if (const std::string other = headerName(m_path); !other.empty() && printable(other))

@@ -1,5 +1,6 @@
 #include "host/platform/HotSyncRoot.h"
 #include "host/platform/IniFile.h"
+#include "host/platform/UserDirectoryName.h"
 #include "host/text/JsonWriter.h"
 #include "host/text/Utf8Text.h"
 
@@ -29,6 +30,42 @@ TEST(HostHotSyncRoot, DirectoryNamesNeverLeaveTheRoot) {
     EXPECT_EQ(host::directoryNameFor("../../etc"), "_.._etc");
     EXPECT_EQ(host::directoryNameFor("a/b\\c"), "a_b_c");
     EXPECT_EQ(host::directoryNameFor("Caf\xE9"), "Caf_");
+    // Letters of every script stay; blanks, controls and broken sequences do not.
+    EXPECT_EQ(host::directoryNameFor("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD \xD0\x9F"),
+              "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD_\xD0\x9F");
+    EXPECT_EQ(host::directoryNameFor("Jos\xC3\xA9\xE2\x80\x83M\xC3\xBCller"),
+              "Jos\xC3\xA9_M\xC3\xBCller");                     // em space
+    EXPECT_EQ(host::directoryNameFor("a\xC3"), "a_");           // cut sequence
+    EXPECT_EQ(host::directoryNameFor("\xC0\xAF"), "__");        // overlong '/'
+    EXPECT_EQ(host::directoryNameFor("\xED\xA0\x80x"), "___x"); // a surrogate
+    // A name never outgrows a file name, and is never cut inside a character.
+    std::string long_;
+    for (int i = 0; i < 127; ++i)
+        long_ += "\xE5\xB1\xB1"; // 山
+    const std::string cut = host::directoryNameFor(long_);
+    EXPECT_EQ(cut.size(), 240u);
+    EXPECT_EQ(cut.substr(237), "\xE5\xB1\xB1");
+    EXPECT_TRUE(host::isRootFileName("users.ini"));
+    EXPECT_TRUE(host::isRootFileName("HotSync.log"));
+    EXPECT_FALSE(host::isRootFileName("users"));
+}
+
+TEST(HostIniFile, SectionsAreRemovedAndRenamedInPlace) {
+    host::IniFile ini;
+    ini.set("A", "id", "1");
+    ini.set("B", "id", "2");
+    ini.set("C", "id", "3");
+    EXPECT_FALSE(ini.renameSection("B", "C"));
+    EXPECT_FALSE(ini.renameSection("Z", "Y"));
+    EXPECT_TRUE(ini.renameSection("B", "Bee"));
+    ini.eraseSection("A");
+    ASSERT_EQ(ini.sections().size(), 2u);
+    EXPECT_EQ(ini.sections()[0].first, "Bee");
+    EXPECT_EQ(ini.get("Bee", "id"), "2");
+    EXPECT_EQ(ini.get("C", "id"), "3");
+    EXPECT_FALSE(ini.hasSection("B"));
+    ini.set("C", "dir", "c"); // the index still finds what moved
+    EXPECT_EQ(ini.sections()[1].second.size(), 2u);
 }
 
 TEST(HostUtf8Text, CodePageNamesBecomeValidUtf8ForJson) {
@@ -85,6 +122,12 @@ TEST(HostHotSyncRoot, UsersSharingAnIdOrDirectoryAreRefusedWithTheReason) {
               std::string::npos);
     EXPECT_NE(hotSyncRoot.problemWith("Di").value_or("").find("its id 'x' is not a number"),
               std::string::npos);
+    // A valid user whose directory is gone is told so, with the way back.
+    EXPECT_EQ(hotSyncRoot.problemWith("Ed"),
+              "the directory of user 'Ed', " + (root / "Ed").string() +
+                  ", is missing: put it back, or run 'pathlet users remove \"Ed\"' "
+                  "and add the user again");
+    std::filesystem::create_directory(root / "Ed");
     EXPECT_FALSE(hotSyncRoot.problemWith("Ed"));
     uint32_t id = 0;
     EXPECT_NE(hotSyncRoot.userId("Ann", &id), 0); // the conduit never gets a shared id

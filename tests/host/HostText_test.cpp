@@ -3,6 +3,7 @@
 #include "host/arguments/UsageCheck.h"
 #include "host/text/JsonWriter.h"
 #include "host/text/NaturalOrder.h"
+#include "host/text/TerminalText.h"
 #include "host/text/Utf8Text.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,19 @@ TEST(HostUtf8Columns, CutAndPadByCharactersNotBytes) {
               "\xe6\x9d\xb1\xe4\xba\xac\xe2\x80\xa6");
     EXPECT_EQ(host::padCharacters("Caf\xc3\xa9", 6), "Caf\xc3\xa9  ");
     EXPECT_EQ(host::characterCount(host::padCharacters(std::string(40, 'x'), 23)), 23u);
+}
+
+TEST(HostTerminalText, WidthsCountCellsNotCharacters) {
+    EXPECT_EQ(host::displayWidth("Walk"), 4u);
+    EXPECT_EQ(host::displayWidth("\xE6\x9D\xB1\xE4\xBA\xAC"), 4u); // 東京: two wide characters
+    EXPECT_EQ(host::displayWidth("e\xCC\x81"), 1u);                // e and a combining accent
+    EXPECT_EQ(host::displayWidth("\xFF"), 1u);                     // a stray byte shows as one
+    EXPECT_EQ(host::oneLine("a\tb\nc\x7F\xFF"), "a b c \xEF\xBF\xBD");
+    // Cut with an ellipsis, never through a wide character.
+    EXPECT_EQ(host::fitWidth("\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x82\xBF", 4), "\xE6\x9D\xB1\xE2\x80\xA6");
+    EXPECT_EQ(host::padWidth("\xE6\x9D\xB1", 4), "\xE6\x9D\xB1  ");
+    EXPECT_EQ(host::padWidth("42", 4, false), "  42");
+    EXPECT_EQ(host::fitWidth("abc", 0), "");
 }
 
 TEST(HostUsageCheck, TyposFindTheirWordAndNonsenseFindsNone) {

@@ -141,7 +141,7 @@ TEST_F(PathletCommand, ReportsFailuresInTheLogAndTheExitStatus) {
     EXPECT_NE(noHandheld.out.find("pathlet: no handheld at /nonexistent.pdb"), std::string::npos);
     const Outcome noUser = pathlet("hotsync --handheld " + pdb + root());
     EXPECT_EQ(noUser.status, 2);
-    EXPECT_EQ(noUser.out, "pathlet: --user is required (see pathlet --help)\n");
+    EXPECT_EQ(noUser.out, "pathlet: --user is required (see pathlet hotsync --help)\n");
 }
 
 TEST_F(PathletCommand, TheConfiguredActionDecidesTheNextHotSync) {

@@ -39,8 +39,26 @@ def reject_constant(name):
 def strict_json(text):
     return json.loads(text, parse_constant=reject_constant)
 
+FLOAT_MAX = struct.unpack("<f", bytes.fromhex("ffff7f7f"))[0]
+
 def as_float(value):
+    """The float a reader of single precision makes of `value` (past the largest float by less
+    than half a step: the largest float)."""
+    if math.isfinite(value) and abs(value) > FLOAT_MAX:
+        return math.copysign(FLOAT_MAX if abs(value) < FLOAT_MAX + 2.0 ** 103 else math.inf, value)
     return struct.unpack("<f", struct.pack("<f", value))[0]
+
+def shortest_float(value):
+    """The shortest decimal that reads back as the float `value`, as a double."""
+    for digits in range(1, 10):
+        text = "%.*g" % (digits, value)
+        if as_float(float(text)) == value:
+            return float(text)
+    return value
+
+def lines_of(geometry):
+    """The parts of a LineString or MultiLineString."""
+    return [geometry["coordinates"]] if geometry["type"] == "LineString" else geometry["coordinates"]
 
 def check(condition, what):
     if not condition:
@@ -83,9 +101,13 @@ with tempfile.TemporaryDirectory() as work:
     geojson = strict_json(run(PATHLET, "export", tlx, "--format", "geojson"))
     check(geojson["type"] == "FeatureCollection" and len(geojson["features"]) == 2, "feature collection")
     first, plain = geojson["features"]
-    check(first["geometry"]["type"] == "LineString", "line string")
+    # The last leg goes west from -11.25 to 180 degrees, across the antimeridian: two parts.
+    check(first["geometry"]["type"] == "MultiLineString", "a line across the antimeridian is cut")
+    west, east = first["geometry"]["coordinates"]
+    check(west[-1][0] == -180 and east[0][0] == 180 and west[-1][1:] == east[0][1:], "cut at the antimeridian")
+    check(east[-1][0] == 2147483647 / SEMI and east[-1][1] == -1073741824 / SEMI, "the last point as it is")
     check(first["properties"]["name"] == 'Café <&> \ufffd "q"', "GeoJSON name")
-    lon, lat, ele = first["geometry"]["coordinates"][0]
+    lon, lat, ele = west[0]
     check(abs(lat - 536870912 / SEMI) < 1e-9 and abs(lon - 134217728 / SEMI) < 1e-9 and ele == 412.5, "position")
     check(first["properties"]["times"] == ["1989-12-31T00:00:01Z", "", "1989-12-31T01:00:00Z"], "times")
     check(first["properties"]["start_time"] == "1989-12-31T00:00:01Z", "start time")
@@ -139,7 +161,10 @@ with tempfile.TemporaryDirectory() as work:
     geojson = strict_json(run(PATHLET, "export", tlx, "--format", "geojson"))
     lines_by_name = {f["properties"]["name"]: f for f in geojson["features"]}
     check(all(len(c) == 2 for c in lines_by_name["Edge"]["geometry"]["coordinates"]), "2D when one is not finite")
-    check([c[2] for c in lines_by_name["Finite"]["geometry"]["coordinates"]] == finite[3:], "3D values exact")
+    # Elevations are the handheld's floats, each the shortest decimal that reads back as that float.
+    finite_elevations = [c[2] for c in lines_by_name["Finite"]["geometry"]["coordinates"]]
+    check([as_float(e) for e in finite_elevations] == finite[3:], f"3D values exact: {finite_elevations}")
+    check(finite_elevations == [shortest_float(v) for v in finite[3:]], f"3D values shortest: {finite_elevations}")
     run(PATHLET, "export", tlx, "--format", "gpx", "-o", gpx_file)
     subprocess.run(["xmllint", "--noout", "--schema", os.path.join(HERE, "gpx11-shape.xsd"), gpx_file],
                    check=True, capture_output=True)
@@ -148,7 +173,7 @@ with tempfile.TemporaryDirectory() as work:
     by_name = {t.name: t for t in gpx.tracks}
     elevations = [p.elevation for p in by_name["Edge"].segments[0].points]
     # Decimals of 24 digits: the subnormal rounds to 0, the largest floats are past any decimal.
-    gpx_expected = [None if not math.isfinite(v) or abs(v) >= 1e24 else 0.0 if abs(v) < 1e-23 else v
+    gpx_expected = [None if not math.isfinite(v) or abs(v) >= 1e24 else 0.0 if abs(v) < 1e-23 else shortest_float(v)
                     for v in finite]
     check(elevations == gpx_expected, f"GPX elevations {elevations}")
 
@@ -167,9 +192,9 @@ with tempfile.TemporaryDirectory() as work:
             returned = strict_json(open(back, encoding="utf-8").read())["features"]
             check(len(returned) == len(original), f"{driver}: feature count")
             for a, b in zip(original, returned):
-                ca, cb = a["geometry"]["coordinates"], b["geometry"]["coordinates"]
-                cb = [c[:len(ca[0])] for c in cb]  # a shapefile gives every line a Z
-                check(ca == cb, f"{driver}: coordinates of {a['properties']['name']}: {ca[:3]} {cb[:3]}")
+                ca, cb = lines_of(a["geometry"]), lines_of(b["geometry"])
+                cb = [[c[:len(ca[0][0])] for c in part] for part in cb]  # a shapefile gives every line a Z
+                check(ca == cb, f"{driver}: coordinates of {a['properties']['name']}: {ca[0][:3]} {cb[0][:3]}")
                 for key in ("name", "color", "points", "colour"):
                     check(a["properties"][key] == b["properties"][key], f"{driver}: {key}")
             if driver == "GPKG":

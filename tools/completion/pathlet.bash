@@ -1,5 +1,19 @@
 # bash completion for pathlet and pathlet-pdbgen.
 
+# The users of the root the command line names (--root), else of $PATHLET_ROOT or the default one.
+_pathlet_users() {
+    local root="" i
+    for ((i = 1; i < cword; i++)); do
+        [[ ${words[i]} == --root ]] && root=${words[i + 1]}
+    done
+    local list=(users list) IFS=$'\n' name
+    [[ -n $root ]] && list+=(--root "$root")
+    COMPREPLY=()
+    for name in $("${words[0]}" "${list[@]}" 2>/dev/null | cut -f2); do
+        [[ $name == "$cur"* ]] && COMPREPLY+=("$(printf '%q' "$name")")
+    done
+}
+
 _pathlet() {
     local cur prev words cword
     _init_completion 2>/dev/null || {
@@ -12,7 +26,9 @@ _pathlet() {
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
         -*) ;;
-        *) if [[ -z $command ]]; then command=${words[i]}; elif [[ $command == users && -z $sub ]]; then sub=${words[i]}; fi ;;
+        *) if [[ -z $command && ${words[i]} == help ]]; then
+               : # "help CMD" completes as CMD does
+           elif [[ -z $command ]]; then command=${words[i]}; elif [[ $command == users && -z $sub ]]; then sub=${words[i]}; fi ;;
         esac
     done
     case $prev in
@@ -20,28 +36,33 @@ _pathlet() {
         COMPREPLY=($(compgen -f -- "$cur")); compopt -o filenames 2>/dev/null; return ;;
     --baud) COMPREPLY=($(compgen -W "9600 19200 38400 57600 115200 230400" -- "$cur")); return ;;
     --log-format) COMPREPLY=($(compgen -W "text jsonl" -- "$cur")); return ;;
-    --export | --format) COMPREPLY=($(compgen -W "gpx geojson" -- "$cur")); return ;;
+    --export) COMPREPLY=($(compgen -W "gpx geojson kml csv" -- "$cur")); return ;;
+    --user) _pathlet_users; return ;;
+    --format) COMPREPLY=($(compgen -W "gpx geojson kml csv" -- "$cur")); return ;;
     --sync-type) COMPREPLY=($(compgen -W "0 1 2 3 4 5 6 7 fast slow handheld-to-desktop desktop-to-handheld install backup nothing profile-install" -- "$cur")); return ;;
     --action) COMPREPLY=($(compgen -W "sync nothing" -- "$cur")); return ;;
     --codepage) COMPREPLY=($(compgen -W "874 932 936 949 950 1250 1251 1252 1253 1254 1255 1256 1257 1258" -- "$cur")); return ;;
     esac
     local options
     case $command in
-    "") COMPREPLY=($(compgen -W "hotsync sync users configure info demo dump export plot --help --version" -- "$cur")); return ;;
-    sync) options="--listen --usb --serial --baud --once --root --log-format --add-users --quiet --codepage --export --timeout --help" ;;
+    "") COMPREPLY=($(compgen -W "hotsync sync users configure info demo dump export plot help --help --version" -- "$cur")); return ;;
+    sync) options="--listen --usb --serial --baud --once --root --log-format --add-users --quiet --codepage --export --timeout --max-size --help" ;;
     hotsync) options="--handheld --root --user --sync-type --log-format --codepage --wait --export --help" ;;
     users)
         case $sub in
-        "") COMPREPLY=($(compgen -W "add list --help" -- "$cur")); return ;;
+        "") COMPREPLY=($(compgen -W "add list remove rename --help" -- "$cur")); return ;;
         add) options="--id --dir --root --help" ;;
         list) options="--root --help" ;;
+        remove | rename)
+            options="--root --help"
+            [[ $cur != -* ]] && { _pathlet_users; return; } ;;
         esac ;;
     configure) options="--root --user --action --default --no-default --cancel --help" ;;
     info) options="--help" ;;
     demo) options="--root --help" ;;
-    dump) options="--json --points --codepage --help" ;;
-    export) options="--format -o --output --codepage --help" ;;
-    plot) options="-o --output --codepage --help" ;;
+    dump) options="--user --root --json --points --codepage --help" ;;
+    export) options="--user --root --format -o --output --points --codepage --help" ;;
+    plot) options="--user --root -o --output --codepage --help" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

@@ -1,0 +1,35 @@
+#include "host/map/PlotTrack.h"
+
+#include "host/exports/Palette.h"
+#include "host/exports/TrackTable.h"
+#include "host/text/Utf8Text.h"
+
+namespace host {
+
+std::vector<PlotTrack_t> plotTracks(const nav::Database_t& database, uint32_t codePage,
+                                    double& westLongitude) {
+    geo::Box_t box;
+    for (const auto& [id, track] : database.tracks())
+        box.unite(track.summary().box);
+    std::vector<PlotTrack_t> tracks;
+    westLongitude = 0;
+    if (box.empty())
+        return tracks;
+    const int32_t west = box.west();
+    westLongitude = degrees(west);
+    for (const auto& [id, track] : database.tracks()) {
+        PlotTrack_t plotted{toUtf8(id.str(), codePage), paletteColour(track.color()), {}, {}};
+        track.forEachPoint([&](const nav::TrackPoint_t& p) {
+            const double x = static_cast<double>(geo::longitudeDelta(p.position.longitude(), west)) *
+                             (180.0 / 2147483648.0);
+            const double y = degrees(p.position.latitude());
+            plotted.points.emplace_back(x, y);
+            plotted.extent.add(x, y);
+        });
+        if (!plotted.points.empty())
+            tracks.push_back(std::move(plotted));
+    }
+    return tracks;
+}
+
+} // namespace host
