@@ -58,9 +58,14 @@ for tests and demonstrations, a udev rule that lets the logged-in user open
 USB handhelds, and a systemd user unit (pathlet-sync.service) that serves
 them while the user is logged in.")
 
-# Shorelines on the map come from Debian's coastline data sets, where the build reads them.
-get_target_property(pathlet_map_links pathlet_host_map LINK_LIBRARIES)
-if("netCDF::netcdf" IN_LIST pathlet_map_links)
+# Shorelines on the map come from Debian's coastline data sets, read through netCDF, which the map
+# loads when it draws them (so it is recommended, not depended on), where the build reads them.
+find_package(netCDF CONFIG QUIET)
+if(netCDF_FOUND AND TARGET netCDF::netcdf)
+  get_target_property(pathlet_netcdf_soname netCDF::netcdf IMPORTED_SONAME_NONE)
+  # Debian names a library's package after its soname: libnetcdf.so.19 is in libnetcdf19.
+  string(REGEX REPLACE "^libnetcdf\\.so\\.([0-9]+)$" "libnetcdf\\1" pathlet_netcdf_package "${pathlet_netcdf_soname}")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "${pathlet_netcdf_package}")
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gmt-gshhg-low")
 endif()
 

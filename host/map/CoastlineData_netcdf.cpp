@@ -1,26 +1,70 @@
-// Shorelines from a binned coastline data set, read through the netCDF C library. The file is
-// checked like any other input: every index it holds is checked against its own arrays first.
+// Shorelines from a binned coastline data set, read through the netCDF C library. The library is
+// loaded when a map first asks for shorelines, not with the program: it brings forty more
+// libraries and megabytes that a HotSync has no use for. The file is checked like any other input:
+// every index it holds is checked against its own arrays first.
 #include "host/map/CoastlineData.h"
 
 #include <netcdf.h>
 
 #include <cmath>
 #include <cstdint>
+#include <dlfcn.h>
 #include <optional>
 
 namespace host {
 
 namespace {
 
+// The library's functions this reader calls; all null when it is not installed.
+struct NetCdf_t {
+    decltype(&nc_open) open = nullptr;
+    decltype(&nc_close) close = nullptr;
+    decltype(&nc_inq_varid) inqVarid = nullptr;
+    decltype(&nc_inq_varndims) inqVarndims = nullptr;
+    decltype(&nc_inq_vardimid) inqVardimid = nullptr;
+    decltype(&nc_inq_dimlen) inqDimlen = nullptr;
+    decltype(&nc_get_vara_int) getVaraInt = nullptr;
+    decltype(&nc_get_vara_short) getVaraShort = nullptr;
+
+    bool loaded() const {
+        return open && close && inqVarid && inqVarndims && inqVardimid && inqDimlen && getVaraInt &&
+               getVaraShort;
+    }
+};
+
+template <class Function> void bind(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(::dlsym(library, name));
+}
+
+// Loaded once and kept: a library is not unloaded while the process may still call it.
+const NetCdf_t& netCdf() {
+    static const NetCdf_t functions = [] {
+        NetCdf_t loaded;
+        void* library = ::dlopen(PATHLET_NETCDF_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            return loaded;
+        bind(library, "nc_open", loaded.open);
+        bind(library, "nc_close", loaded.close);
+        bind(library, "nc_inq_varid", loaded.inqVarid);
+        bind(library, "nc_inq_varndims", loaded.inqVarndims);
+        bind(library, "nc_inq_vardimid", loaded.inqVardimid);
+        bind(library, "nc_inq_dimlen", loaded.inqDimlen);
+        bind(library, "nc_get_vara_int", loaded.getVaraInt);
+        bind(library, "nc_get_vara_short", loaded.getVaraShort);
+        return loaded.loaded() ? loaded : NetCdf_t{};
+    }();
+    return functions;
+}
+
 class NetCdfFile_t {
 public:
-    explicit NetCdfFile_t(const std::string& file) {
-        if (nc_open(file.c_str(), NC_NOWRITE, &m_id) != NC_NOERR)
+    explicit NetCdfFile_t(const std::string& file) : m_nc(netCdf()) {
+        if (!m_nc.loaded() || m_nc.open(file.c_str(), NC_NOWRITE, &m_id) != NC_NOERR)
             m_id = -1;
     }
     ~NetCdfFile_t() {
         if (m_id >= 0)
-            nc_close(m_id);
+            m_nc.close(m_id);
     }
     NetCdfFile_t(const NetCdfFile_t&) = delete;
     NetCdfFile_t& operator=(const NetCdfFile_t&) = delete;
@@ -31,10 +75,10 @@ public:
     std::optional<std::size_t> length(const char* name) const {
         int variable = 0, dimensions = 0, dimension = 0;
         std::size_t size = 0;
-        if (nc_inq_varid(m_id, name, &variable) != NC_NOERR ||
-            nc_inq_varndims(m_id, variable, &dimensions) != NC_NOERR || dimensions != 1 ||
-            nc_inq_vardimid(m_id, variable, &dimension) != NC_NOERR ||
-            nc_inq_dimlen(m_id, dimension, &size) != NC_NOERR)
+        if (m_nc.inqVarid(m_id, name, &variable) != NC_NOERR ||
+            m_nc.inqVarndims(m_id, variable, &dimensions) != NC_NOERR || dimensions != 1 ||
+            m_nc.inqVardimid(m_id, variable, &dimension) != NC_NOERR ||
+            m_nc.inqDimlen(m_id, dimension, &size) != NC_NOERR)
             return std::nullopt;
         return size;
     }
@@ -45,10 +89,10 @@ public:
     }
 
     std::optional<std::vector<int>> ints(const char* name, std::size_t start, std::size_t count) const {
-        return read<int>(name, start, count, nc_get_vara_int);
+        return read<int>(name, start, count, m_nc.getVaraInt);
     }
     std::optional<std::vector<short>> shorts(const char* name, std::size_t start, std::size_t count) const {
-        return read<short>(name, start, count, nc_get_vara_short);
+        return read<short>(name, start, count, m_nc.getVaraShort);
     }
 
 private:
@@ -58,7 +102,7 @@ private:
         const auto size = length(name);
         int variable = 0;
         if (!size || start > *size || count > *size - start ||
-            nc_inq_varid(m_id, name, &variable) != NC_NOERR)
+            m_nc.inqVarid(m_id, name, &variable) != NC_NOERR)
             return std::nullopt;
         std::vector<Value> values(count);
         if (count > 0 && get(m_id, variable, &start, &count, values.data()) != NC_NOERR)
@@ -66,6 +110,7 @@ private:
         return values;
     }
 
+    const NetCdf_t& m_nc;
     int m_id = -1;
 };
 
