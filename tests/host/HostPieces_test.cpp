@@ -1,3 +1,4 @@
+#include "host/platform/DesktopLog.h"
 #include "host/platform/HotSyncRoot.h"
 #include "host/platform/IniFile.h"
 #include "host/platform/UserDirectoryName.h"
@@ -6,9 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <unistd.h>
+#include <utility>
 
 TEST(HostIniFile, KeepsExactSectionNamesAndOrder) {
     const auto path = std::filesystem::temp_directory_path() / ("pathlet_ini_" + std::to_string(::getpid()));
@@ -133,4 +138,29 @@ TEST(HostHotSyncRoot, UsersSharingAnIdOrDirectoryAreRefusedWithTheReason) {
     EXPECT_NE(hotSyncRoot.userId("Ann", &id), 0); // the conduit never gets a shared id
     EXPECT_THROW(hotSyncRoot.addUser("Fay", 2u, std::nullopt), std::runtime_error); // taken by Cy
     std::filesystem::remove_all(root);
+}
+
+// The stamp of HotSync.log and the terminal is the desktop's local time, in any zone.
+TEST(HostDesktopLog, StampsAreLocalTimeInEveryZone) {
+    const char* saved = std::getenv("TZ");
+    const std::string before = saved ? saved : "";
+    const std::time_t summerNoon = 1625140800; // 2021-07-01 12:00:00 UTC
+    const std::time_t winterNoon = 1609502400; // 2021-01-01 12:00:00 UTC
+    const std::pair<const char*, std::pair<const char*, const char*>> zones[] = {
+        {"UTC", {"2021-07-01 12:00:00", "2021-01-01 12:00:00"}},
+        {"Europe/Berlin", {"2021-07-01 14:00:00", "2021-01-01 13:00:00"}}, // daylight saving
+        {"Asia/Kolkata", {"2021-07-01 17:30:00", "2021-01-01 17:30:00"}},  // a half hour
+        {"America/St_Johns", {"2021-07-01 09:30:00", "2021-01-01 08:30:00"}},
+    };
+    for (const auto& [zone, stamps] : zones) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        EXPECT_EQ(host::localStamp(summerNoon), stamps.first) << zone;
+        EXPECT_EQ(host::localStamp(winterNoon), stamps.second) << zone;
+    }
+    if (saved)
+        ::setenv("TZ", before.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
 }

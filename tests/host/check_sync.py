@@ -31,19 +31,19 @@ class Server:
 
     count = 0
 
-    def __init__(self, root, *extra):
+    def __init__(self, root, *extra, listen="127.0.0.1:0"):
         # Output goes to files: a pipe nobody reads would stop the server once it is full.
         Server.count += 1
         base = os.path.join(os.path.dirname(root), f"server-{Server.count}")
         self.out_path, self.err_path = base + ".out", base + ".err"
         with open(self.out_path, "w") as out, open(self.err_path, "w") as err:
-            self.process = subprocess.Popen([PATHLET, "sync", "--listen", "127.0.0.1:0", "--root", root, "--quiet",
+            self.process = subprocess.Popen([PATHLET, "sync", "--listen", listen, "--root", root, "--quiet",
                                              *extra], stdout=out, stderr=err, text=True)
         deadline = time.monotonic() + 10
         found = None
         while not found and time.monotonic() < deadline and self.process.poll() is None:
             time.sleep(0.02)
-            found = re.search(r"on 127\.0\.0\.1:(\d+)", open(self.err_path).read())
+            found = re.search(r"waiting for handhelds on \S*?:(\d+) ", open(self.err_path).read())
         if not found:
             self.process.kill()
             raise RuntimeError(f"the server did not start: {open(self.err_path).read()}")
@@ -335,6 +335,34 @@ def size_checks(work):
     check(not [n for n in os.listdir(directory) if n.endswith(".partial")], "nothing half-written stays")
 
 
+def address_checks(work):
+    """--listen as people write it: a name, a bare port, IPv6; each serves a handheld."""
+    root = new_root(os.path.join(work, "addresses"))
+    handheld = os.path.join(work, "a.pdb")
+    run(PDBGEN, "synth", "--logs", "1", "--points", "50", "-o", handheld)
+    probe = socket.socket()
+    probe.bind(("127.0.0.1", 0))
+    free_port = probe.getsockname()[1]
+    probe.close()
+    forms = [("localhost:0", "127.0.0.1"), (str(free_port), "127.0.0.1")]
+    try:
+        with socket.socket(socket.AF_INET6) as six:
+            six.bind(("::1", 0))
+        forms += [("[::1]:0", "[::1]"), ("[::]:0", "127.0.0.1")]  # "::" takes IPv4 too
+    except OSError:
+        print("no IPv6 loopback here: --listen [::1] was not tried")
+    for listen, connect in forms:
+        server = Server(root, listen=listen)
+        port = free_port if listen == str(free_port) else server.port
+        code, out, err = run(SIM, "--connect", f"{connect}:{port}", "--handheld", handheld, "--user", "Alice")
+        _, _, server_err = server.stop()
+        check(code == 0 and "copied" in out, f"--listen {listen}: the handheld says {out!r} {err!r}")
+        check(re.search(r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d Alice on ", server_err) is not None,
+              f"--listen {listen}: when and who: {server_err}")
+    code, _, err = run(PATHLET, "sync", "--root", root, "--listen", "[::1")
+    check(code == 2 and "is not [ADDRESS]:PORT (see pathlet sync --help)" in err, f"a broken --listen: {err!r}")
+
+
 def soak_checks(work):
     """1,000 HotSyncs in a row through one server: no growth in memory or open files."""
     root = new_root(os.path.join(work, "soak"))
@@ -372,7 +400,7 @@ def soak_checks(work):
 
 with tempfile.TemporaryDirectory() as work:
     for group in (same_bytes_checks, failure_checks, concurrency_checks, silence_checks, trickle_checks,
-                  crowd_checks, size_checks, soak_checks):
+                  crowd_checks, size_checks, address_checks, soak_checks):
         os.makedirs(os.path.join(work, group.__name__))
         group(os.path.join(work, group.__name__))
 finish("sync")
