@@ -5,7 +5,8 @@
 DEMO_PACKAGES := cmake ninja-build g++ make pkg-config libcli11-dev libusb-1.0-0-dev tzdata
 # The tests need the demo's packages and GoogleTest, Python and the independent readers of exports.
 # The USB tests run an unmodified libusb against simulated devices (umockdev).
-PACKAGES := $(DEMO_PACKAGES) libgtest-dev libgmock-dev python3 python3-gpxpy libxml2-utils gdal-bin \
+PACKAGES := $(DEMO_PACKAGES) libgtest-dev libgmock-dev python3 python3-gpxpy python3-shapely libxml2-utils gdal-bin \
+            libnetcdf-dev gmt-gshhg-low \
             umockdev libumockdev-dev gir1.2-umockdev-1.0 python3-gi libglib2.0-dev
 BENCH_PACKAGES := libbenchmark-dev time bc
 FUZZ_PACKAGES := clang libclang-rt-14-dev
@@ -16,7 +17,7 @@ WINE32_PACKAGES := wine32:i386
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build build-asan test test-native test-windows windows demo bench fuzz fuzz-build fuzz-smoke format clean
+.PHONY: all deps build build-asan test test-native test-windows windows demo bench fuzz fuzz-build fuzz-smoke fuzz-long format clean
 
 all: build
 
@@ -45,7 +46,7 @@ build-asan: deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPATHLET_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build build-asan -j $(JOBS)
 
-test: test-native test-windows fuzz-smoke
+test: test-native test-windows fuzz-smoke test-deb
 
 # The native tests need none of the Windows packages.
 test-native: build build-asan
@@ -105,34 +106,88 @@ bench: deps
 	/usr/bin/python3 bench/link_bench.py build-bench
 
 FUZZ_SECONDS ?= 600
-FUZZ_SMOKE_SECONDS ?= 5
+FUZZ_SMOKE_SECONDS ?= 4
+FUZZ_RUNS ?= 10000000
+# Every parser of bytes from outside has a target (fuzz/fuzz_<name>.cpp), and so do two whole
+# HotSyncs against a lying peer (Net Sync framing; the serial line, either stack). Each target's
+# longest input, in bytes:
+FUZZ_TARGETS := handheld recordfile netsync serial usb pdb ini describe session_netsync session_serial
+FUZZ_MAX_LEN_handheld := 20000
+FUZZ_MAX_LEN_recordfile := 100000
+FUZZ_MAX_LEN_netsync := 20000
+FUZZ_MAX_LEN_serial := 20000
+FUZZ_MAX_LEN_usb := 512
+FUZZ_MAX_LEN_pdb := 20000
+FUZZ_MAX_LEN_ini := 4096
+FUZZ_MAX_LEN_describe := 4096
+FUZZ_MAX_LEN_session_netsync := 32768
+FUZZ_MAX_LEN_session_serial := 32768
+# Memory: an input may cost a small multiple of its size plus one frame or message at the
+# protocol's limit (64 KB) and the conduit's fixed costs; each target checks that itself (its
+# MemoryBound_t). Around it, no single allocation may reach 64 MB and the process 512 MB (the
+# sanitizer's shadow and a quarantine cut to 64 MB included); -timeout catches hangs. Standard
+# output (the HotSync log's lines) is closed.
+FUZZ_LIMITS = -rss_limit_mb=512 -malloc_limit_mb=64 -timeout=10 -close_fd_mask=1 -max_len=$(FUZZ_MAX_LEN_$(1))
+FUZZ_ENV := ASAN_OPTIONS=quarantine_size_mb=64:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+# $(call fuzz_each,OPTIONS): every target in turn on its corpus; the first failure stops.
+fuzz_each = $(foreach t,$(FUZZ_TARGETS),(cd build-fuzz && $(FUZZ_ENV) ./fuzz/fuzz_$(t) $(call FUZZ_LIMITS,$(t)) $(1) corpus/$(t)) &&) true
 
-# Builds the fuzz targets with clang and seeds their corpora from the generator and the demo.
+# Builds the fuzz targets with clang and seeds their corpora: the committed seeds (fuzz/seeds/), the
+# handheld's side of the recorded sessions and of whole simulated HotSyncs (fuzz_make_seeds), the
+# generator's handhelds and the demo's record file.
 fuzz-build: build
 	$(call install_missing,$(FUZZ_PACKAGES))
 	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPATHLET_FUZZ=ON \
-	  -DPATHLET_TESTS=OFF -DPATHLET_HOST=OFF $(CMAKE_FLAGS)
-	cmake --build build-fuzz -j $(JOBS)
-	mkdir -p build-fuzz/corpus/handheld build-fuzz/corpus/recordfile
+	  -DPATHLET_TESTS=OFF -DPATHLET_HOST=ON $(CMAKE_FLAGS)
+	cmake --build build-fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS)) fuzz_make_seeds
+	for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build-fuzz/corpus/$$t; \
+	  if [ -d fuzz/seeds/$$t ]; then cp fuzz/seeds/$$t/* build-fuzz/corpus/$$t/; fi; \
+	done
+	./build-fuzz/fuzz/fuzz_make_seeds tests/dlp/recorded build-fuzz/corpus
 	./build/pathlet-pdbgen synth --logs 2 --points 30 --per-record 7 -o build-fuzz/corpus/handheld/synth.pdb
-	./build/pathlet-pdbgen describe fuzz/seeds/mixed.txt -o build-fuzz/corpus/handheld/mixed.pdb
+	./build/pathlet-pdbgen describe fuzz/seeds/describe/mixed.txt -o build-fuzz/corpus/handheld/mixed.pdb
 	./build/pathlet demo --root build-fuzz/demo > /dev/null
 	cp build-fuzz/demo/Demo_User/Pathlet/Tracks.tlx build-fuzz/corpus/recordfile/demo.tlx
 
-# Runs each target for FUZZ_SECONDS. Crashing inputs land in build-fuzz/; keep them as regression
-# tests under tests/.
+# Runs every target for FUZZ_SECONDS. A failing input lands in build-fuzz/ (crash-*, leak-*,
+# timeout-*, oom-*): mend it and keep it under tests/fuzz/regressions/<target>/.
 fuzz: fuzz-build
-	cd build-fuzz && ./fuzz/fuzz_handheld -max_total_time=$(FUZZ_SECONDS) -max_len=20000 corpus/handheld
-	cd build-fuzz && ./fuzz/fuzz_recordfile -max_total_time=$(FUZZ_SECONDS) -max_len=100000 corpus/recordfile
+	$(call fuzz_each,-max_total_time=$(FUZZ_SECONDS))
 
-# Part of `make test`: every target builds and runs a few seconds on its seed corpus, so that a
-# change that breaks them is seen at once.
+# Every target FUZZ_RUNS (10 million) inputs, its corpus growing under build-fuzz/corpus/.
+fuzz-long: fuzz-build
+	$(call fuzz_each,-runs=$(FUZZ_RUNS))
+
+# Part of `make test`: every kept regression input replayed, then every target a few seconds on its
+# seed corpus, so that a change that breaks them is seen at once.
 fuzz-smoke: fuzz-build
-	cd build-fuzz && ./fuzz/fuzz_handheld -max_total_time=$(FUZZ_SMOKE_SECONDS) -max_len=20000 corpus/handheld
-	cd build-fuzz && ./fuzz/fuzz_recordfile -max_total_time=$(FUZZ_SMOKE_SECONDS) -max_len=100000 corpus/recordfile
+	$(foreach t,$(FUZZ_TARGETS),$(if $(wildcard tests/fuzz/regressions/$(t)/*),(cd build-fuzz && $(FUZZ_ENV) \
+	  ./fuzz/fuzz_$(t) $(call FUZZ_LIMITS,$(t)) $(patsubst %,../%,$(wildcard tests/fuzz/regressions/$(t)/*))) &&)) true
+	$(call fuzz_each,-max_total_time=$(FUZZ_SMOKE_SECONDS))
 
 format:
 	find . -path ./build\* -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-bench build-fuzz build-win32 build-win64 dist
+	rm -rf build build-asan build-bench build-fuzz build-win32 build-win64 build-deb dist
+
+# The Debian package (build-deb/pathlet_VERSION-REVISION_ARCH.deb) and its check: lintian, then a
+# clean Debian 12 tree (made once by mmdebstrap, kept in build-deb/package-test/) where apt installs
+# it and `pathlet demo` runs. The package is built with Debian's hardening flags, through ccache
+# where the machine has it (relative to this folder, so that another clone finds the same objects).
+# The netCDF library lets `pathlet plot` draw shorelines.
+DEB_PACKAGES := dpkg-dev file lintian mmdebstrap libnetcdf-dev
+.PHONY: deb test-deb
+deb:
+	$(call install_missing,$(DEMO_PACKAGES) $(DEB_PACKAGES))
+	cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DPATHLET_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DPATHLET_USER_UNIT_DIR=lib/systemd/user $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache) \
+	  "-DCMAKE_CXX_FLAGS=-fstack-protector-strong -Wformat -Werror=format-security -D_FORTIFY_SOURCE=2" \
+	  "-DCMAKE_EXE_LINKER_FLAGS=-Wl,-z,relro -Wl,-z,now" $(CMAKE_FLAGS)
+	CCACHE_BASEDIR=$(CURDIR) cmake --build build-deb -j $(JOBS) --target pathlet pathlet-pdbgen
+	rm -f build-deb/pathlet_*.deb
+	cd build-deb && cpack -G DEB
+
+test-deb: deb
+	tests/package/check_deb.sh build-deb

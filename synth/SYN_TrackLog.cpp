@@ -2,6 +2,7 @@
 
 #include "bin/BIN_Bytes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -12,6 +13,7 @@ namespace synth {
 namespace {
 
 constexpr uint16_t kHeaderSize = 38;
+constexpr uint64_t kMaxRecordSize = 0xFFFF;
 
 // The handheld's track records are little-endian.
 bin::ByteWriter_t recordWriter() {
@@ -32,6 +34,15 @@ void putPoint(bin::ByteWriter_t& out, const Point_t& p, uint8_t flags, uint16_t 
     const std::size_t written = out.position() - start;
     if (written < stride)
         out.zeros(stride - written);
+}
+
+// A handheld record holds at most 65,535 bytes: layout overrides that reach past it are refused
+// before the record grows there.
+void requireWithinRecord(const TrackLog_t& log, uint64_t end) {
+    if (end > kMaxRecordSize)
+        throw std::length_error("the track log '" + log.name + "' needs a record of " + std::to_string(end) +
+                                " bytes, more than a record can hold (" + std::to_string(kMaxRecordSize) +
+                                ")");
 }
 
 } // namespace
@@ -67,6 +78,7 @@ std::vector<std::string> encodeTrackLog(const TrackLog_t& log) {
         .u32(nameOffset)
         .u32(firstPoint);
     // Overrides may put the name over the header, or the first points over the name.
+    requireWithinRecord(log, uint64_t{nameOffset} + log.name.size() + 1);
     record.seek(nameOffset).text(log.name);
 
     std::vector<std::string> records;
@@ -79,6 +91,7 @@ std::vector<std::string> encodeTrackLog(const TrackLog_t& log) {
             inRecord = 0;
             offset = 0;
         }
+        requireWithinRecord(log, uint64_t{offset} + std::max(stride, pointSize(log.pointFlags)));
         putPoint(record.seek(offset), point, log.pointFlags, stride);
         offset += stride;
         ++inRecord;

@@ -39,7 +39,8 @@ constexpr std::size_t kMaxPoints = 0xFFFF;
 // The records of a log: a first record with header, name and the first points, then as many
 // continuation records as the points need.
 // @exception std::length_error for a log of more than kMaxPoints points, which the handheld could
-// not count (a pointCount override does not change that: the points are still written).
+// not count (a pointCount override does not change that: the points are still written), or for a
+// record that the layout overrides would make longer than a handheld record (65,535 bytes).
 std::vector<std::string> encodeTrackLog(const TrackLog_t& log);
 
 // Size in bytes of a point entry with the given flags.

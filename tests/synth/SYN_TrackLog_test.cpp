@@ -116,3 +116,27 @@ TEST(Description, ALogOfTooManyPointsNamesItsLine) {
                      "line 2: the track log 'Big' has 65536 points, more than a log can count (65535)");
     }
 }
+
+// An override can ask for any offset; a record holds at most 65,535 bytes, so no description can
+// make the generator allocate more than that.
+TEST(TrackLog, OverridesPastWhatARecordHoldsAreRefused) {
+    synth::TrackLog_t log = twoPoints();
+    log.pointsPerRecord = 2; // both points in one record
+    log.nameOffset = 4000000000u;
+    try {
+        synth::encodeTrackLog(log);
+        FAIL();
+    } catch (const std::length_error& e) {
+        EXPECT_STREQ(
+            e.what(),
+            "the track log 'W' needs a record of 4000000002 bytes, more than a record can hold (65535)");
+    }
+    log.nameOffset.reset();
+    log.firstPointOffset = 65530; // the first point would end past the record's end
+    EXPECT_THROW(synth::encodeTrackLog(log), std::length_error);
+    log.firstPointOffset.reset();
+    log.pointStride = 40000; // the second point starts past it
+    EXPECT_THROW(synth::encodeTrackLog(log), std::length_error);
+    log.pointStride = 16;
+    EXPECT_EQ(synth::encodeTrackLog(log).size(), 1u);
+}
