@@ -109,12 +109,12 @@ bool hasNonAsciiNames(const nav::Database_t& database) {
 }
 
 int runDump(const Options& options) {
-    const std::string file = recordFileOf(options.source);
+    const OpenedRecordFile_t opened(options.source, options.codePage);
+    const std::string& file = opened.file;
     const bool points = options.points;
-    const uint32_t codePage = codePageFor(file, options.codePage);
-    const auto context = startUp(codePage);
-    nav::Database_t database(nav::Name_t(""), 3);
-    const rec::FileInfo_t info = readRecordFile(file, database);
+    const uint32_t codePage = opened.codePage;
+    const nav::Database_t& database = opened.database;
+    const rec::FileInfo_t& info = opened.info;
     if (options.json) {
         printJson(info, database, points, codePage);
         return 0;

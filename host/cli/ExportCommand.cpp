@@ -49,14 +49,11 @@ void chooseFormat(Options& options) {
 }
 
 int runExport(const Options& options) {
-    const std::string file = recordFileOf(options.source);
-    const uint32_t codePage = codePageFor(file, options.codePage);
-    const auto context = startUp(codePage);
-    nav::Database_t database(nav::Name_t(""), 3);
-    readRecordFile(file, database);
+    const OpenedRecordFile_t opened(options.source, options.codePage);
     std::string warning;
-    writeDocument(options.output,
-                  [&](std::ostream& out) { warning = writeExport(database, codePage, options.choice, out); });
+    writeDocument(options.output, [&](std::ostream& out) {
+        warning = writeExport(opened.database, opened.codePage, options.choice, out);
+    });
     if (!warning.empty())
         std::cerr << "pathlet: warning: " << warning << "\n";
     return 0;

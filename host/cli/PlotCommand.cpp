@@ -20,16 +20,13 @@ struct Options {
 };
 
 int runPlot(const Options& options) {
-    const std::string file = recordFileOf(options.source);
-    const uint32_t codePage = codePageFor(file, options.codePage);
-    const auto context = startUp(codePage);
-    nav::Database_t database(nav::Name_t(""), 3);
-    readRecordFile(file, database);
+    const OpenedRecordFile_t opened(options.source, options.codePage);
     MapSettings_t settings;
     // Shorelines are scenery: a data set elsewhere, or none at all, is the user's choice to make.
     if (const char* coastlines = std::getenv("PATHLET_COASTLINES"))
         settings.coastlines = coastlines;
-    writeDocument(options.output, [&](std::ostream& out) { writeMapSvg(database, codePage, settings, out); });
+    writeDocument(options.output,
+                  [&](std::ostream& out) { writeMapSvg(opened.database, opened.codePage, settings, out); });
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "host/cli/RecordFileSource.h"
 
 #include "host/cli/SharedOptions.h"
+#include "host/exports/Documents.h"
 #include "host/hotsync/HotSync.h"
 #include "host/platform/HotSyncRoot.h"
 
@@ -42,5 +43,9 @@ std::string recordFileOf(const RecordFileSource_t& source) {
                          file.string() + "); a HotSync of the handheld writes it");
     return file.string();
 }
+
+OpenedRecordFile_t::OpenedRecordFile_t(const RecordFileSource_t& source, std::optional<uint32_t> given)
+    : file(recordFileOf(source)), codePage(codePageFor(file, given)), context(startUp(codePage)),
+      database(nav::Name_t(""), 3), info(readRecordFile(file, database)) {}
 
 } // namespace host
