@@ -248,6 +248,9 @@ TEST(DlpSerialLink, ASignalEndsTheWaitForAHandheld) {
 TEST(DlpSerialLink, NetSyncFramingOnATty) {
     sim::SerialSetup setup = quickHandheld();
     setup.stack = sim::Stack::NetSync;
+    // Telling the stacks apart takes the desktop a few reads; on a loaded machine (sanitizers,
+    // tests in parallel) that has outlasted the handheld's usual 2 s.
+    setup.timeout = 6s;
     const SerialRun run = runSession(setup);
     EXPECT_EQ(run.outcome, "completed");
     EXPECT_EQ(run.handheld, "");
