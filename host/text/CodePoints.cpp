@@ -39,7 +39,7 @@ namespace {
 using Range_t = std::pair<char32_t, char32_t>;
 
 // Sorted; enough of the Unicode East Asian Width "W" and "F" classes for names people type.
-constexpr std::array<Range_t, 17> kWide{{
+constexpr std::array<Range_t, 19> kWide{{
     {0x1100, 0x115F},
     {0x231A, 0x231B},
     {0x2E80, 0x303E},
@@ -54,7 +54,9 @@ constexpr std::array<Range_t, 17> kWide{{
     {0xFF00, 0xFF60},
     {0xFFE0, 0xFFE6},
     {0x1F300, 0x1F64F},
+    {0x1F680, 0x1F6FF},
     {0x1F900, 0x1F9FF},
+    {0x1FA70, 0x1FAFF},
     {0x20000, 0x2FFFD},
     {0x30000, 0x3FFFD},
 }};

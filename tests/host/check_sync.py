@@ -52,6 +52,14 @@ class Server:
     def handheld(self, *args, timeout=60):
         return run(SIM, "--connect", f"127.0.0.1:{self.port}", *args, timeout=timeout)
 
+    def stalled_handheld(self, handheld):
+        """A handheld that holds the HotSync's turn: it stalls at its eighth request."""
+        process = subprocess.Popen([SIM, "--connect", f"127.0.0.1:{self.port}", "--handheld", handheld, "--user",
+                                    "Alice", "--stall-at", "8"], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                   text=True)
+        time.sleep(0.5)
+        return process
+
     def finish(self, timeout=30):
         try:
             self.process.wait(timeout=timeout)
@@ -201,9 +209,7 @@ def concurrency_checks(work):
     handheld = os.path.join(work, "h.pdb")
     run(PDBGEN, "synth", "--logs", "2", "--points", "500", "-o", handheld)
     server = Server(root, "--timeout", "3")
-    first = subprocess.Popen([SIM, "--connect", f"127.0.0.1:{server.port}", "--handheld", handheld, "--user", "Alice",
-                              "--stall-at", "8"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-    time.sleep(0.5)
+    first = server.stalled_handheld(handheld)
     code, out, err = server.handheld("--handheld", handheld, "--user", "Alice", timeout=30)
     check(code == 0 and "log: Pathlet: the desktop is busy with another HotSync" in out, f"busy: {out}{err}")
     first.kill()
@@ -283,9 +289,7 @@ def crowd_checks(work):
     handheld = os.path.join(work, "h.pdb")
     run(PDBGEN, "synth", "--logs", "2", "--points", "500", "-o", handheld)
     server = Server(root, "--timeout", "3")
-    first = subprocess.Popen([SIM, "--connect", f"127.0.0.1:{server.port}", "--handheld", handheld, "--user", "Alice",
-                              "--stall-at", "8"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-    time.sleep(0.5)
+    first = server.stalled_handheld(handheld)
     second = subprocess.Popen([SIM, "--connect", f"127.0.0.1:{server.port}", "--handheld", handheld, "--user", "Alice",
                                "--trickle", "1", "--trickle-gap", "0.5"], stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, text=True)
