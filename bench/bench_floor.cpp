@@ -64,7 +64,7 @@ int arithmetic(int logs, int points) {
             distance += nav::legDistance(previousVector, vector);
             area += static_cast<double>(previous.longitude()) * raw.latitude -
                     static_cast<double>(raw.longitude) * previous.latitude();
-            box.unite(geo::Box_t(previous, position));
+            box.uniteLeg(previous, position);
             previous = position;
             previousVector = vector;
         }

@@ -118,76 +118,119 @@ Box_t Box_t::unite(const Box_t& a, const Box_t& b) {
     return united;
 }
 
-// Works on the raw edges, in place: appending a track point unites boxes twice, so this is on the
-// hot path, and a box built elsewhere and copied in would be read back before its bytes settled.
 Box_t& Box_t::unite(const Box_t& other) {
     if (m_empty)
         return *this = other;
-    if (other.m_empty)
-        return *this;
-    const Box_t& a = *this;
-    const Box_t& b = other;
-    const int32_t aNorth = a.m_northEast.latitude(), aSouth = a.m_southWest.latitude();
-    const int32_t aEast = a.m_northEast.longitude(), aWest = a.m_southWest.longitude();
-    const int32_t bNorth = b.m_northEast.latitude(), bSouth = b.m_southWest.latitude();
-    const int32_t bEast = b.m_northEast.longitude(), bWest = b.m_southWest.longitude();
-    const int32_t north = bNorth > aNorth ? bNorth : aNorth;
-    const int32_t south = bSouth < aSouth ? bSouth : aSouth;
-
-    int32_t east = 0;
-    int32_t west = 0;
-    const bool aHoldsB = spanContains(aWest, aEast, bEast) && spanContains(aWest, aEast, bWest);
-    const bool bHoldsA = spanContains(bWest, bEast, aEast) && spanContains(bWest, bEast, aWest);
-    if (aHoldsB && bHoldsA) {
-        if (aWest == aEast && bWest == aEast && bEast == aEast) {
-            east = west = aEast;
-        } else if (aWest == bWest && aEast == bEast) {
-            east = aEast;
-            west = aWest;
-        } else {
-            east = kGlobeEast;
-            west = kGlobeWest;
-        }
-    } else if (spanContains(aWest, aEast, bEast) || spanContains(aWest, aEast, bWest) ||
-               spanContains(bWest, bEast, aEast) || spanContains(bWest, bEast, aWest)) {
-        const uint32_t spanA = longitudeDelta(aEast, aWest);
-        west = longitudeDelta(aEast, bWest) > spanA ? bWest : aWest;
-        east = longitudeDelta(bEast, aWest) > spanA ? bEast : aEast;
-    } else if (longitudeDelta(bWest, aEast) < longitudeDelta(aWest, bEast)) {
-        west = aWest;
-        east = bEast;
-    } else {
-        west = bWest;
-        east = aEast;
-    }
-
-    // The edges come from two boxes' valid latitudes, so the result needs no check of its own.
-    const PackedOptional_t<double>& aTop = a.m_northEast.m_altitude;
-    const PackedOptional_t<double>& aBottom = a.m_southWest.m_altitude;
-    const PackedOptional_t<double>& bTop = b.m_northEast.m_altitude;
-    const PackedOptional_t<double>& bBottom = b.m_southWest.m_altitude;
-    const bool extentA = aTop.present() && aBottom.present();
-    const bool extentB = bTop.present() && bBottom.present();
-    // Both altitudes are taken before either is written: `other` may be this box.
-    PackedOptional_t<double> top;
-    PackedOptional_t<double> bottom;
-    if (extentA && extentB) {
-        top = bTop.get() > aTop.get() ? bTop : aTop;
-        bottom = bBottom.get() < aBottom.get() ? bBottom : aBottom;
-    } else if (extentA) {
-        top = aTop;
-        bottom = aBottom;
-    } else if (extentB) {
-        top = bTop;
-        bottom = bBottom;
-    }
-    m_northEast.m_latitude = north;
-    m_northEast.m_longitude = east;
-    m_northEast.m_altitude = top;
-    m_southWest.m_latitude = south;
-    m_southWest.m_longitude = west;
-    m_southWest.m_altitude = bottom;
+    if (!other.m_empty)
+        uniteEdges(other.edges());
     return *this;
+}
+
+// Normalises as normalise() does, on raw values.
+Box_t& Box_t::uniteLeg(const Position_t& p, const Position_t& q) {
+    Edges_t leg{p.latitude(), q.latitude(), p.longitude(), q.longitude(), false, 0.0, 0.0};
+    if (leg.north < leg.south)
+        std::swap(leg.north, leg.south);
+    if (longitudeDelta(leg.west, leg.east) < longitudeDelta(leg.east, leg.west))
+        std::swap(leg.east, leg.west);
+    if (p.m_altitude.present() && q.m_altitude.present()) {
+        leg.extent = true;
+        leg.top = p.m_altitude.get();
+        leg.bottom = q.m_altitude.get();
+        if (leg.top < leg.bottom)
+            std::swap(leg.top, leg.bottom);
+    }
+    if (m_empty) {
+        m_empty = false;
+        setEdges(leg);
+    } else {
+        uniteEdges(leg);
+    }
+    return *this;
+}
+
+Box_t::Edges_t Box_t::edges() const {
+    const PackedOptional_t<double>& top = m_northEast.m_altitude;
+    const PackedOptional_t<double>& bottom = m_southWest.m_altitude;
+    const bool extent = top.present() && bottom.present();
+    return {m_northEast.latitude(),
+            m_southWest.latitude(),
+            m_northEast.longitude(),
+            m_southWest.longitude(),
+            extent,
+            extent ? top.get() : 0.0,
+            extent ? bottom.get() : 0.0};
+}
+
+// The edges come from valid latitudes (two boxes' or two positions'), so they need no check.
+void Box_t::setEdges(const Edges_t& edges) {
+    m_northEast.m_latitude = edges.north;
+    m_northEast.m_longitude = edges.east;
+    m_southWest.m_latitude = edges.south;
+    m_southWest.m_longitude = edges.west;
+    if (edges.extent) {
+        m_northEast.m_altitude = edges.top;
+        m_southWest.m_altitude = edges.bottom;
+    } else {
+        m_northEast.m_altitude.reset();
+        m_southWest.m_altitude.reset();
+    }
+}
+
+// Appending a track point unites boxes twice, so this is on the hot path. Every edge of both boxes
+// is read before any is written: `b` may be this box's own.
+void Box_t::uniteEdges(const Edges_t& b) {
+    const Edges_t a = edges();
+    Edges_t united{};
+    united.north = b.north > a.north ? b.north : a.north;
+    united.south = b.south < a.south ? b.south : a.south;
+
+    if (a.west <= a.east && b.west <= b.east && b.west <= a.east && a.west <= b.east) {
+        // Overlapping spans, neither across the antimeridian (the common case by far): the general
+        // rule below comes to the outermost edges.
+        united.west = b.west < a.west ? b.west : a.west;
+        united.east = b.east > a.east ? b.east : a.east;
+    } else {
+        const bool aHoldsB = spanContains(a.west, a.east, b.east) && spanContains(a.west, a.east, b.west);
+        const bool bHoldsA = spanContains(b.west, b.east, a.east) && spanContains(b.west, b.east, a.west);
+        if (aHoldsB && bHoldsA) {
+            if (a.west == a.east && b.west == a.east && b.east == a.east) {
+                united.east = united.west = a.east;
+            } else if (a.west == b.west && a.east == b.east) {
+                united.east = a.east;
+                united.west = a.west;
+            } else {
+                united.east = kGlobeEast;
+                united.west = kGlobeWest;
+            }
+        } else if (spanContains(a.west, a.east, b.east) || spanContains(a.west, a.east, b.west) ||
+                   spanContains(b.west, b.east, a.east) || spanContains(b.west, b.east, a.west)) {
+            const uint32_t spanA = longitudeDelta(a.east, a.west);
+            united.west = longitudeDelta(a.east, b.west) > spanA ? b.west : a.west;
+            united.east = longitudeDelta(b.east, a.west) > spanA ? b.east : a.east;
+        } else if (longitudeDelta(b.west, a.east) < longitudeDelta(a.west, b.east)) {
+            united.west = a.west;
+            united.east = b.east;
+        } else {
+            united.west = b.west;
+            united.east = a.east;
+        }
+    }
+
+    if (a.extent && b.extent) {
+        united.extent = true;
+        united.top = b.top > a.top ? b.top : a.top;
+        united.bottom = b.bottom < a.bottom ? b.bottom : a.bottom;
+    } else if (a.extent || b.extent) {
+        united = {united.north,
+                  united.south,
+                  united.east,
+                  united.west,
+                  true,
+                  a.extent ? a.top : b.top,
+                  a.extent ? a.bottom : b.bottom};
+    }
+    setEdges(united);
 }
 
 } // namespace geo

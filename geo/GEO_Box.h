@@ -51,12 +51,25 @@ public:
     static Box_t unite(const Box_t& a, const Box_t& b);
     // The same, in place.
     Box_t& unite(const Box_t& other);
+    // The same as unite(Box_t(p, q)), without building that box: appending a track point does this
+    // for every leg.
+    Box_t& uniteLeg(const Position_t& p, const Position_t& q);
 
     friend bool operator==(const Box_t& a, const Box_t& b) {
         return a.m_empty == b.m_empty && a.m_northEast == b.m_northEast && a.m_southWest == b.m_southWest;
     }
 
 private:
+    // A box that is not empty, by its raw edges; the altitudes count only as a pair.
+    struct Edges_t {
+        int32_t north, south, east, west;
+        bool extent;
+        double top, bottom;
+    };
+    Edges_t edges() const;
+    void setEdges(const Edges_t& edges);
+    void uniteEdges(const Edges_t& other);
+
     bool m_empty = true;
     Position_t m_northEast;
     Position_t m_southWest;

@@ -63,7 +63,7 @@ double legDistance(const UnitVector_t& a, const UnitVector_t& b) {
 
 void TrackSummary_t::addLeg(const TrackPoint_t& a, const TrackPoint_t& b, const UnitVector_t& va,
                             const UnitVector_t& vb) {
-    box.unite(geo::Box_t(a.position, b.position));
+    box.uniteLeg(a.position, b.position);
     distance += legDistance(va, vb);
     pointCount += 1;
     const double latA = a.position.latitude();

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 using geo::Box_t;
 using geo::Position_t;
 
@@ -146,4 +149,66 @@ TEST(GeoBox, UnitingABoxThatAddsNothingGivesTheSameBox) {
     const Box_t a = span(0, kBottom);
     const Box_t b = span(kBottom, 0);
     EXPECT_EQ(Box_t::unite(a, b).longitudeSpan(), 0xFFFFFFFFu);
+}
+
+namespace {
+
+// Moves a box east by `shift` semicircles, wrapping at the antimeridian.
+Box_t shifted(const Box_t& box, uint32_t shift) {
+    const auto east = static_cast<int32_t>(static_cast<uint32_t>(box.east()) + shift);
+    const auto west = static_cast<int32_t>(static_cast<uint32_t>(box.west()) + shift);
+    return Box_t(box.north(), box.south(), east, west, box.top(), box.bottom());
+}
+
+} // namespace
+
+// Two overlapping boxes away from the antimeridian unite to their outermost edges; the same boxes
+// moved so that one of them crosses it unite by the general rule to the same box, moved.
+TEST(GeoBox, OverlappingBoxesUniteAlikeWhereverTheyLie) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int32_t> longitude(-1'000'000'000, 1'000'000'000);
+    std::uniform_int_distribution<int32_t> width(0, 500'000'000);
+    for (int i = 0; i < 20000; ++i) {
+        const int32_t aWest = longitude(random);
+        const int32_t aEast = aWest + width(random);
+        const int32_t bWest = std::uniform_int_distribution<int32_t>(aWest - 500'000'000, aEast)(random);
+        const int32_t bEast = std::max(aWest, bWest) + width(random);
+        const Box_t a(Position_t(40, aEast, 9.0), Position_t(-40, aWest, 1.0));
+        const Box_t b(Position_t(45, bEast), Position_t(-45, bWest));
+        const Box_t united = Box_t::unite(a, b);
+        ASSERT_EQ(united.west(), std::min(aWest, bWest)) << i;
+        ASSERT_EQ(united.east(), std::max(aEast, bEast)) << i;
+        ASSERT_EQ(united.top().get(), 9.0);
+        // Put the antimeridian inside a's span or b's.
+        const uint32_t shift = 0x80000000u - static_cast<uint32_t>(i % 2 ? aWest : bWest) - 1;
+        ASSERT_EQ(Box_t::unite(shifted(a, shift), shifted(b, shift)), shifted(united, shift)) << i;
+    }
+}
+
+// A leg's box united into a running box gives what uniting the normalised box of its two points
+// gives, across the antimeridian, with and without altitudes, in either order.
+TEST(GeoBox, ALegUnitesAsTheBoxOfItsTwoPoints) {
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int32_t> latitude(-1'000'000'000, 1'000'000'000);
+    std::uniform_int_distribution<int32_t> step(-40'000'000, 40'000'000);
+    std::uniform_int_distribution<int> altitudeKind(0, 3);
+    const auto altitude = [&]() -> glo::Optional_t<double> {
+        return altitudeKind(random) == 0 ? glo::Optional_t<double>()
+                                         : glo::Optional_t<double>(step(random) / 1e4);
+    };
+    for (const int32_t start : {0, kTop - 100'000'000, kBottom + 5, 900'000'000}) {
+        Box_t byLegs;
+        Box_t byBoxes;
+        Position_t previous(latitude(random), start, altitude());
+        for (int i = 0; i < 5000; ++i) {
+            const auto east =
+                static_cast<uint32_t>(previous.longitude()) + static_cast<uint32_t>(step(random));
+            const Position_t next(latitude(random), static_cast<int32_t>(east), altitude());
+            byLegs.uniteLeg(previous, next);
+            byBoxes.unite(Box_t(previous, next));
+            ASSERT_EQ(byLegs, byBoxes) << start << " " << i;
+            ASSERT_EQ(Box_t().uniteLeg(next, previous), Box_t(next, previous)) << start << " " << i;
+            previous = next;
+        }
+    }
 }
