@@ -3,7 +3,9 @@
 tests can make here (the serial stack and Net Sync framing over a pseudo-terminal, unpaced, and
 Net Sync over TCP on loopback), against the same HotSync from .pdb files in the same run. For each
 link: the time, round trips per record and the handheld's bytes on the wire per point (what the
-simulated handheld wrote to its line, from /proc/PID/io; a socket's writes are not counted there).
+simulated handheld wrote to its line, from /proc/PID/io; a socket's writes are not counted there), and
+the desktop's own processor time per record beside the time a round trip takes: a link-bound
+HotSync spends most of each round trip waiting for the link.
 Usage: bench/link_bench.py [BUILD_DIR] [POINTS]"""
 import os
 import re
@@ -70,8 +72,10 @@ with tempfile.TemporaryDirectory() as work:
                                       stdout=subprocess.PIPE, text=True)
         wire = written_by(device)
         out = device.stdout.read()
-        server.wait()
+        _, _, usage = os.wait4(server.pid, 0)
+        server.returncode = 0
         elapsed = time.monotonic() - start
+        desktop = usage.ru_utime + usage.ru_stime
         same = open(os.path.join(destination, "Bench", "Pathlet", "Tracks.tlx"), "rb").read() == expected
         counts = re.search(r"(\d+) records read, (\d+) requests", out)
         records, requests = int(counts.group(1)), int(counts.group(2))
@@ -80,3 +84,11 @@ with tempfile.TemporaryDirectory() as work:
               f"{f'{wire / points:.2f}' if wire > points else 'n/a (socket writes are not counted)'} bytes a point "
               "from the handheld"
               f"{'' if same else ', TRACKS.TLX DIFFERS'}")
+        line = f"    desktop: {desktop * 1e3 / records:.3f} ms of processor time a record; round trip: " \
+               f"{elapsed * 1e3 / requests:.3f} ms unpaced ({desktop / elapsed:.0%} of it the desktop's)"
+        baud = re.search(r"^baud (\d+)", out, re.M)
+        if baud and wire > points:
+            # A byte on an asynchronous line takes ten bit times: a start bit, eight bits, a stop bit.
+            on_wire = wire / records * 10 / int(baud.group(1))
+            line += f"; at the {int(baud.group(1)):,} baud agreed, a record takes {on_wire * 1e3:,.0f} ms on the wire"
+        print(line)
