@@ -16,12 +16,16 @@ void drawLegend(std::ostream& out, const std::vector<LegendEntry_t>& entries, do
                 std::size_t rows) {
     const bool insets =
         std::any_of(entries.begin(), entries.end(), [](const auto& e) { return !e.inset.empty(); });
+    const bool without =
+        std::any_of(entries.begin(), entries.end(), [](const auto& e) { return e.inset == kNoInset; });
     out << "<g class=\"legend\">\n<text font-weight=\"bold\" x=\"" << fixed(left) << "\" y=\""
-        << fixed(top - 8) << "\">Tracks"
-        << (insets ? "<tspan dx=\"6\" font-weight=\"normal\" font-size=\"11\" fill=\"#555\">"
-                     "(letter: its inset)</tspan>"
-                   : "")
-        << "</text>\n";
+        << fixed(top - 8) << "\">Tracks";
+    if (insets)
+        out << "<tspan class=\"legend-key\" dx=\"6\" font-weight=\"normal\" font-size=\"11\" fill=\"#555\">"
+            << (without ? std::string("(letter: its inset; ") + kNoInset + ": none, plot it with --track)"
+                        : std::string("(letter: its inset)"))
+            << "</tspan>";
+    out << "</text>\n";
     const double nameOffset = kSwatch + 8 + (insets ? kInsetColumn : 0);
     const double room = kLegendColumn - nameOffset - kPadding;
     rows = std::max<std::size_t>(rows, 1);

@@ -67,7 +67,7 @@ Extent_t extentOf(const std::vector<PlotTrack_t>& tracks, const std::vector<std:
 void writeMapSvg(const nav::Database_t& database, uint32_t codePage, const MapSettings_t& settings,
                  std::ostream& out) {
     double westLongitude = 0;
-    const std::vector<PlotTrack_t> tracks = plotTracks(database, codePage, westLongitude);
+    const std::vector<PlotTrack_t> tracks = plotTracks(database, codePage, settings.tracks, westLongitude);
     const std::vector<std::vector<std::size_t>> groups = groupTracks(tracks);
     const std::size_t insets = groups.size() > 1 ? std::min(groups.size(), kMostInsets) : 0;
     const double height =
@@ -116,7 +116,8 @@ void writeMapSvg(const nav::Database_t& database, uint32_t codePage, const MapSe
     }
     drawMap(out, page, all, overview, 0, &coastlines, frames);
 
-    std::vector<std::string> insetOf(tracks.size());
+    // Tracks of the groups past the last inset are marked as having none.
+    std::vector<std::string> insetOf(tracks.size(), insets < groups.size() ? kNoInset : "");
     if (insets) {
         drawGroupFrames(out, frames, overview);
         for (std::size_t g = 0; g < insets; ++g) {

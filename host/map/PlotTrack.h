@@ -20,9 +20,11 @@ struct PlotTrack_t {
 };
 
 // The tracks that hold points, with map x measured from `westLongitude` (set to the west edge of
-// the box of every track, so that tracks across the antimeridian lie side by side).
+// the box of every track drawn, so that tracks across the antimeridian lie side by side). With
+// names in `only` (as the map writes them, in UTF-8), just the tracks of those names.
+// @exception std::invalid_argument for a name in `only` that no track has.
 std::vector<PlotTrack_t> plotTracks(const nav::Database_t& database, uint32_t codePage,
-                                    double& westLongitude);
+                                    const std::vector<std::string>& only, double& westLongitude);
 
 } // namespace host
 

@@ -16,6 +16,7 @@ import xml.etree.ElementTree as ET
 
 PATHLET, PDBGEN = sys.argv[1], sys.argv[2]
 SVG = "{http://www.w3.org/2000/svg}"
+DASH = "\u2013"
 ELLIPSIS = "\u2026"
 # What Debian's gmt-gshhg-low installs; `make test` installs it.
 COASTLINES = "/usr/share/gmt-gshhg/binned_GSHHS_l.nc"
@@ -353,8 +354,23 @@ with tempfile.TemporaryDirectory() as work:
         check(not overlapping(a, b), f"overview letters {a} and {b} overlap")
     check(sorted(letters(root, "inset-letter")) == [chr(ord("A") + i) for i in range(12)], "twelve insets")
     names = legend(root)
-    check(sum(1 for _, letter, _ in names.values() if letter) == 12 and len(names) == 13,
-          "the legend letters every track an inset shows, and none for the thirteenth group")
+    check(sorted(letter for _, letter, _ in names.values()) == [chr(ord("A") + i) for i in range(12)] + [DASH]
+          and len(names) == 13, f"the legend letters every track an inset shows, and marks the thirteenth "
+          f"group's as having none: {[letter for _, letter, _ in names.values()]}")
+    key = "".join(having(root, "legend-key", "tspan")[0].itertext())
+    check(DASH + ": none, plot it with --track" in key, f"the legend's key says what the mark means: {key!r}")
+    # A track of its own: drawn alone, its map fitted to it; other names are refused with words.
+    crowd_file = os.path.join(work, "crowd", "Ann", "Pathlet", "Tracks.tlx")
+    alone = os.path.join(work, "alone.svg")
+    run(PATHLET, "plot", crowd_file, "--track", "Far away", "--track", "Spot 3", "-o", alone)
+    root = ET.parse(alone).getroot()
+    check(sorted(legend(root)) == ["Far away", "Spot 3"], f"only the tracks asked for: {sorted(legend(root))}")
+    check(sorted(letters(root, "inset-letter")) == ["A", "B"], "the two far apart, each in an inset of its own")
+    refused = subprocess.run([PATHLET, "plot", crowd_file, "--track", "Spot 99", "-o", alone], capture_output=True,
+                             text=True, timeout=60)
+    check(refused.returncode == 1 and "no track is named 'Spot 99' ('pathlet dump' lists the tracks)" in
+          refused.stderr, f"an unknown track is named: {refused.returncode} {refused.stderr!r}")
+    check(legend(ET.parse(alone).getroot()).keys() == {"Far away", "Spot 3"}, "a refused plot leaves the old map")
 
     # Fifty tracks in the handheld's sixteen colours: fifty styles, colours kept.
     fifty = "".join(walk(f"Walk {i}", 46.0 + (i % 10) * 0.002, 7.0 + (i // 10) * 0.004, points=12,

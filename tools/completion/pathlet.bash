@@ -62,7 +62,7 @@ _pathlet() {
     demo) options="--root --help" ;;
     dump) options="--user --root --json --points --codepage --help" ;;
     export) options="--user --root --format -o --output --points --codepage --help" ;;
-    plot) options="--user --root -o --output --codepage --help" ;;
+    plot) options="--user --root -o --output --track --codepage --help" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
