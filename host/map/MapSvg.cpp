@@ -117,7 +117,7 @@ void writeMapSvg(const nav::Database_t& database, uint32_t codePage, const MapSe
     drawMap(out, page, all, overview, 0, &coastlines, frames);
 
     // Tracks of the groups past the last inset are marked as having none.
-    std::vector<std::string> insetOf(tracks.size(), insets < groups.size() ? kNoInset : "");
+    std::vector<std::string> insetOf(tracks.size(), insets > 0 && insets < groups.size() ? kNoInset : "");
     if (insets) {
         drawGroupFrames(out, frames, overview);
         for (std::size_t g = 0; g < insets; ++g) {

@@ -279,6 +279,14 @@ with tempfile.TemporaryDirectory() as work:
     check(not any(overlapping(a, b) for a, b in itertools.combinations(boxes(root, "overview-letter-box"), 2)),
           "overview letters apart")
 
+    # The demo's walks lie together: one map, and no inset letters or key in the legend.
+    run(PATHLET, "demo", "--root", os.path.join(work, "demo"))
+    demo_svg = os.path.join(work, "demo.svg")
+    run(PATHLET, "plot", os.path.join(work, "demo", "Demo_User", "Pathlet", "Tracks.tlx"), "-o", demo_svg)
+    root = ET.parse(demo_svg).getroot()
+    check(len(frames(root)) == 1 and not having(root, "legend-key", "tspan") and
+          not any(letter for _, letter, _ in legend(root).values()), "one group: no insets, no letters, no key")
+
     # Two million points: thinned to what the screen shows.
     big = os.path.join(work, "big.pdb")
     run(PDBGEN, "synth", "--logs", "40", "--points", "50000", "--per-record", "2000", "-o", big)
