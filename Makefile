@@ -108,6 +108,7 @@ bench: deps
 FUZZ_SECONDS ?= 600
 FUZZ_SMOKE_SECONDS ?= 4
 FUZZ_RUNS ?= 10000000
+FUZZ_LONG_SECONDS ?= 7200
 # Every parser of bytes from outside has a target (fuzz/fuzz_<name>.cpp), and so do two whole
 # HotSyncs against a lying peer (Net Sync framing; the serial line, either stack). Each target's
 # longest input, in bytes:
@@ -155,9 +156,11 @@ fuzz-build: build
 fuzz: fuzz-build
 	$(call fuzz_each,-max_total_time=$(FUZZ_SECONDS))
 
-# Every target FUZZ_RUNS (10 million) inputs, its corpus growing under build-fuzz/corpus/.
+# Every target FUZZ_RUNS (10 million) inputs or FUZZ_LONG_SECONDS (two hours), whichever comes
+# first, its corpus growing under build-fuzz/corpus/: the targets that run a whole HotSync or a whole
+# parse of the ini files manage a few hundred to a few thousand inputs a second under the sanitizers.
 fuzz-long: fuzz-build
-	$(call fuzz_each,-runs=$(FUZZ_RUNS))
+	$(call fuzz_each,-runs=$(FUZZ_RUNS) -max_total_time=$(FUZZ_LONG_SECONDS))
 
 # Part of `make test`: every kept regression input replayed, then every target a few seconds on its
 # seed corpus, so that a change that breaks them is seen at once.
