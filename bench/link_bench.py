@@ -72,8 +72,9 @@ with tempfile.TemporaryDirectory() as work:
                                       stdout=subprocess.PIPE, text=True)
         wire = written_by(device)
         out = device.stdout.read()
-        _, _, usage = os.wait4(server.pid, 0)
-        server.returncode = 0
+        # Waited for here rather than by server.wait(), for the server's own processor time.
+        _, status, usage = os.wait4(server.pid, 0)
+        server.returncode = os.waitstatus_to_exitcode(status)
         elapsed = time.monotonic() - start
         desktop = usage.ru_utime + usage.ru_stime
         same = open(os.path.join(destination, "Bench", "Pathlet", "Tracks.tlx"), "rb").read() == expected
