@@ -134,6 +134,15 @@ TEST_F(SyncSession, AHandheldSilentInItsHandshakeIsSentNothingMoreAndDroppedAfte
     }
 }
 
+// A HotSync refused before any record was copied: the words said on both sides, the sync ended.
+void expectRefusedBeforeCopying(const SessionRun& run, const std::string& words) {
+    EXPECT_EQ(run.outcome.words, words);
+    EXPECT_EQ(run.outcome.recordsRead, 0u);
+    EXPECT_TRUE(run.ended);
+    ASSERT_EQ(run.handheldLog.size(), 1u);
+    EXPECT_EQ(run.handheldLog[0], "Pathlet: " + words);
+}
+
 TEST_F(SyncSession, ADatabaseOfMoreRecordsThanTakenIsRefusedAndTheSyncEnded) {
     host::HoldLimits_t limits;
     limits.records = 2;
@@ -142,11 +151,7 @@ TEST_F(SyncSession, ADatabaseOfMoreRecordsThanTakenIsRefusedAndTheSyncEnded) {
         "the handheld's TrackDB has 3 records, more than the 2 this desktop takes; nothing "
         "was copied, the old Tracks.tlx is kept";
     EXPECT_FALSE(run.outcome.succeeded);
-    EXPECT_EQ(run.outcome.words, words);
-    EXPECT_EQ(run.outcome.recordsRead, 0u);
-    EXPECT_TRUE(run.ended);
-    ASSERT_EQ(run.handheldLog.size(), 1u);
-    EXPECT_EQ(run.handheldLog[0], "Pathlet: " + words);
+    expectRefusedBeforeCopying(run, words);
 }
 
 TEST_F(SyncSession, ADatabaseOfMoreBytesThanTakenIsRefusedAtTheRecordThatPassesTheLimit) {
@@ -156,11 +161,7 @@ TEST_F(SyncSession, ADatabaseOfMoreBytesThanTakenIsRefusedAtTheRecordThatPassesT
     const std::string words =
         "the handheld's TrackDB holds more than 50 bytes, the most this desktop takes from "
         "a handheld (--max-size); nothing was copied, the old Tracks.tlx is kept";
-    EXPECT_EQ(run.outcome.words, words);
-    EXPECT_EQ(run.outcome.recordsRead, 0u);
-    EXPECT_TRUE(run.ended);
-    ASSERT_EQ(run.handheldLog.size(), 1u);
-    EXPECT_EQ(run.handheldLog[0], "Pathlet: " + words);
+    expectRefusedBeforeCopying(run, words);
 }
 
 TEST_F(SyncSession, ARecordLargerThanTakenIsRefused) {
