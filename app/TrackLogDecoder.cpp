@@ -41,7 +41,9 @@ glo::Time_t pointTime(const glo::Time_t& epoch, uint32_t seconds) {
 // `at` names each value while it is checked and is left naming the last one.
 bool decodePoint(const HandheldRecord_t& record, uint64_t offset, uint8_t flags, const glo::Time_t& epoch,
                  nav::TrackPoint_t& point, HandheldPlace_t& at) {
-    geo::Position_t position;
+    // Written in place, field by field: a position built aside and copied in would be read back
+    // whole before its parts were stored, which stalls every point.
+    geo::Position_t& position = point.position;
     const int32_t latitude = bin::loadI32(record.bytes + offset);
     checking(at, RefusedField_t::Latitude, latitude);
     position.setLatitude(latitude); // raises beyond the poles
@@ -67,7 +69,6 @@ bool decodePoint(const HandheldRecord_t& record, uint64_t offset, uint8_t flags,
             point.auxiliary = static_cast<double>(bin::loadFloat(field));
         }
     }
-    point.position = position;
     return true;
 }
 

@@ -54,7 +54,7 @@ void Track_t::appendPoint(const TrackPoint_t& point) {
     if (m_chunks.empty()) {
         m_chunks.emplace_back();
         m_chunks.back().m_first = 0;
-        m_summary.firstPoint = added;
+        m_summary.firstPoint.set(added);
     } else if (m_chunks.back().points().size() == TrackChunk_t::kCapacity) {
         // The full chunk's last point, the one before the new point, is the new chunk's seam.
         const UnitVector_t seamVector = m_chunks.back().m_lastVector;
@@ -74,7 +74,7 @@ void Track_t::appendPoint(const TrackPoint_t& point) {
     last.append(stored, UnitVector_t::of(added.position));
 
     m_summary.mergeMeasures(last.summary());
-    m_summary.lastPoint = added;
+    m_summary.lastPoint.set(added);
     m_summary.pointCount += 1;
 }
 

@@ -83,9 +83,10 @@ void TrackSummary_t::addLeg(const TrackPoint_t& a, const TrackPoint_t& b, const 
         minLatitude = low;
     if (high > maxLatitude)
         maxLatitude = high;
+    // Set in place: assigning a point builds a temporary whose unaligned copy stalls every leg.
     if (!firstPoint.present())
-        firstPoint = a;
-    lastPoint = b;
+        firstPoint.set(a);
+    lastPoint.set(b);
 }
 
 } // namespace nav
