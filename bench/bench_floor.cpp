@@ -6,9 +6,13 @@
 //                                        flattening term), area term and bounding box, the formulas
 //                                        the product uses, in a tight loop without allocation
 //   bench_floor io HANDHELD BYTES OUT     reads HANDHELD and writes and flushes a file OUT of BYTES
+//   bench_floor memory BYTES BLOCKS       allocates BYTES of fresh memory in BLOCKS equal blocks and
+//                                        writes every byte once: the pages that a model of the
+//                                        file's size needs, which neither floor above counts
 //
 // Each prints "<wall seconds> <CPU seconds>" of its measured part: the arithmetic only its loop
-// (the points are made before it), the I/O the whole reading and writing.
+// (the points are made before it), the I/O the whole reading and writing, the memory its
+// allocating and first writing.
 #include "geo/GEO_Box.h"
 #include "nav/NAV_TrackPoint.h"
 #include "synth/SYN_TrackLog.h"
@@ -20,7 +24,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -102,6 +108,31 @@ int io(const std::string& handheld, uint64_t bytes, const std::string& output) {
     return 0;
 }
 
+int memory(uint64_t bytes, uint64_t blocks) {
+    if (blocks == 0)
+        return 2;
+    const std::size_t size = static_cast<std::size_t>(bytes / blocks);
+    std::vector<std::unique_ptr<unsigned char[]>> held;
+    held.reserve(static_cast<std::size_t>(blocks));
+    const double wallStart = wallSeconds();
+    const double cpuStart = cpuSeconds();
+    for (uint64_t i = 0; i < blocks; ++i) {
+        held.emplace_back(new unsigned char[size]);
+        std::memset(held.back().get(), static_cast<int>(i), size);
+    }
+    const double cpu = cpuSeconds() - cpuStart;
+    const double wall = wallSeconds() - wallStart;
+    std::printf("%.6f %.6f\n", wall, cpu);
+    // The bytes are read, so that the writing is not optimised away.
+    uint64_t sum = 0;
+    for (const auto& block : held)
+        for (std::size_t at = 0; at < size; at += 4096)
+            sum += block[at];
+    std::fprintf(stderr, "%zu bytes x %llu blocks, sum %llu\n", size, static_cast<unsigned long long>(blocks),
+                 static_cast<unsigned long long>(sum));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -110,6 +141,9 @@ int main(int argc, char** argv) {
         return arithmetic(std::atoi(argv[2]), std::atoi(argv[3]));
     if (mode == "io" && argc == 5)
         return io(argv[2], std::strtoull(argv[3], nullptr, 10), argv[4]);
-    std::fprintf(stderr, "usage: bench_floor arithmetic LOGS POINTS | io HANDHELD BYTES OUT\n");
+    if (mode == "memory" && argc == 4)
+        return memory(std::strtoull(argv[2], nullptr, 10), std::strtoull(argv[3], nullptr, 10));
+    std::fprintf(stderr,
+                 "usage: bench_floor arithmetic LOGS POINTS | io HANDHELD BYTES OUT | memory BYTES BLOCKS\n");
     return 2;
 }
