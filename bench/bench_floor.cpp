@@ -42,6 +42,16 @@ double wallSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// Started when made; `print` writes "<wall seconds> <CPU seconds>" since then, the floors' output.
+class Stopwatch_t {
+public:
+    void print() const { std::printf("%.6f %.6f\n", wallSeconds() - m_wall, cpuSeconds() - m_cpu); }
+
+private:
+    double m_wall = wallSeconds();
+    double m_cpu = cpuSeconds();
+};
+
 struct Raw_t {
     int32_t latitude;
     int32_t longitude;
@@ -56,8 +66,7 @@ int arithmetic(int logs, int points) {
             track.push_back({point.latitude, point.longitude});
         tracks.push_back(std::move(track));
     }
-    const double wallStart = wallSeconds();
-    const double cpuStart = cpuSeconds();
+    const Stopwatch_t stopwatch;
     double distance = 0.0;
     double area = 0.0;
     geo::Box_t box;
@@ -75,9 +84,7 @@ int arithmetic(int logs, int points) {
             previousVector = vector;
         }
     }
-    const double cpu = cpuSeconds() - cpuStart;
-    const double wall = wallSeconds() - wallStart;
-    std::printf("%.6f %.6f\n", wall, cpu);
+    stopwatch.print();
     // The results are used, so that the loop is not optimised away.
     std::fprintf(stderr, "%.3f m, area %.3g, box north %d\n", distance, area, box.empty() ? 0 : box.north());
     return 0;
@@ -85,8 +92,7 @@ int arithmetic(int logs, int points) {
 
 int io(const std::string& handheld, uint64_t bytes, const std::string& output) {
     std::vector<char> buffer(1 << 20);
-    const double wallStart = wallSeconds();
-    const double cpuStart = cpuSeconds();
+    const Stopwatch_t stopwatch;
     const int in = open(handheld.c_str(), O_RDONLY);
     if (in < 0)
         return 1;
@@ -104,7 +110,7 @@ int io(const std::string& handheld, uint64_t bytes, const std::string& output) {
     }
     if (fsync(out) != 0 || close(out) != 0)
         return 1;
-    std::printf("%.6f %.6f\n", wallSeconds() - wallStart, cpuSeconds() - cpuStart);
+    stopwatch.print();
     return 0;
 }
 
@@ -114,15 +120,12 @@ int memory(uint64_t bytes, uint64_t blocks) {
     const std::size_t size = static_cast<std::size_t>(bytes / blocks);
     std::vector<std::unique_ptr<unsigned char[]>> held;
     held.reserve(static_cast<std::size_t>(blocks));
-    const double wallStart = wallSeconds();
-    const double cpuStart = cpuSeconds();
+    const Stopwatch_t stopwatch;
     for (uint64_t i = 0; i < blocks; ++i) {
         held.emplace_back(new unsigned char[size]);
         std::memset(held.back().get(), static_cast<int>(i), size);
     }
-    const double cpu = cpuSeconds() - cpuStart;
-    const double wall = wallSeconds() - wallStart;
-    std::printf("%.6f %.6f\n", wall, cpu);
+    stopwatch.print();
     // The bytes are read, so that the writing is not optimised away.
     uint64_t sum = 0;
     for (const auto& block : held)
