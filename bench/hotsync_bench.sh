@@ -5,8 +5,8 @@
 # alone, in a tight loop). Beside them, outside the target, the memory floor: first writing fresh
 # memory of Tracks.tlx's size in one block a track, as the HotSync's model of the file must. Then
 # the peak memory beside the size of Tracks.tlx and the time per point from 0.5 to 4 million
-# points. The runs are interleaved and medians reported. Wall time on a shared machine carries
-# other programs' load, so the CPU time (user + system) is shown beside it.
+# points. The runs are interleaved, the sizes too, and medians reported. Wall time on a shared
+# machine carries other programs' load, so the CPU time (user + system) is shown beside it.
 # Usage: bench/hotsync_bench.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 build=${1:-build-bench}
@@ -80,17 +80,23 @@ peak_kb=$(median < "$work/peak.kb")
 printf 'Peak resident memory: %d KB = %.2f x Tracks.tlx (%d KB) (target <= 1.2)\n' "$peak_kb" \
     "$(echo "$peak_kb * 1024 / $tlx_bytes" | bc -l)" "$((tlx_bytes / 1024))"
 
-echo "Time per point (wall, CPU):"
-for logs in 50 100 200 400; do
+# The sizes are interleaved too: one after another, they would show the machine's drift as a cost
+# that changes with size.
+sizes="50 100 200 400"
+for logs in $sizes; do
     [ -f "$work/TrackDB-$logs.pdb" ] || handheld "$logs"
     hotsync "$logs" /dev/null # warms the page cache
-    : > "$work/size.times"
-    for _ in $(seq "$runs"); do
-        hotsync "$logs" "$work/size.times"
+    : > "$work/size-$logs.times"
+done
+for _ in $(seq "$runs"); do
+    for logs in $sizes; do
+        hotsync "$logs" "$work/size-$logs.times"
     done
+done
+echo "Time per point (wall, CPU), sizes interleaved:"
+for logs in $sizes; do
     points=$((logs * 10000))
     printf '  %4.1f M points: %6.1f ns/point, %6.1f ns/point CPU\n' "$(echo "$logs / 100" | bc -l)" \
-        "$(echo "$(column "$work/size.times" 1) * 1000000000 / $points" | bc -l)" \
-        "$(echo "$(column "$work/size.times" cpu) * 1000000000 / $points" | bc -l)"
-    rm -f "$work/TrackDB-$logs.pdb"
+        "$(echo "$(column "$work/size-$logs.times" 1) * 1000000000 / $points" | bc -l)" \
+        "$(echo "$(column "$work/size-$logs.times" cpu) * 1000000000 / $points" | bc -l)"
 done
