@@ -8,12 +8,14 @@
 //   bench_floor io HANDHELD BYTES OUT     reads HANDHELD and writes and flushes a file OUT of BYTES
 //   bench_floor memory BYTES BLOCKS       allocates BYTES of fresh memory in BLOCKS equal blocks and
 //                                        writes every byte once: the pages that a model of the
-//                                        file's size needs, which neither floor above counts
+//                                        file's size needs, which neither floor above counts, from
+//                                        a heap readied for huge pages as `pathlet hotsync` has it
 //
 // Each prints "<wall seconds> <CPU seconds>" of its measured part: the arithmetic only its loop
 // (the points are made before it), the I/O the whole reading and writing, the memory its
 // allocating and first writing.
 #include "geo/GEO_Box.h"
+#include "host/platform/HugePageHeap.h"
 #include "nav/NAV_TrackPoint.h"
 #include "synth/SYN_TrackLog.h"
 
@@ -121,6 +123,7 @@ int memory(uint64_t bytes, uint64_t blocks) {
     std::vector<std::unique_ptr<unsigned char[]>> held;
     held.reserve(static_cast<std::size_t>(blocks));
     const Stopwatch_t stopwatch;
+    host::reserveHugePageHeap(bytes);
     for (uint64_t i = 0; i < blocks; ++i) {
         held.emplace_back(new unsigned char[size]);
         std::memset(held.back().get(), static_cast<int>(i), size);

@@ -3,7 +3,8 @@
 # all measured in the same run: the I/O floor (reading the handheld and writing and flushing a file
 # as large as Tracks.tlx) and the arithmetic floor (the per-point arithmetic of the same points
 # alone, in a tight loop). Beside them, outside the target, the memory floor: first writing fresh
-# memory of Tracks.tlx's size in one block a track, as the HotSync's model of the file must. Then
+# memory of Tracks.tlx's size in one block a track, as the HotSync's model of the file must, from a
+# heap readied for huge pages as the HotSync's is. Then
 # the peak memory beside the size of Tracks.tlx and the time per point from 0.5 to 4 million
 # points. The runs are interleaved, the sizes too, and medians reported. Wall time on a shared
 # machine carries other programs' load, so the CPU time (user + system) is shown beside it.

@@ -3,7 +3,9 @@
 #include "host/cli/SharedOptions.h"
 #include "host/hotsync/HotSync.h"
 #include "host/hotsync/SyncTypes.h"
+#include "host/platform/HugePageHeap.h"
 
+#include "app/TrackLogDecoder.h"
 #include "plm/desktop/PLM_PdbHandheld.h"
 
 #include <filesystem>
@@ -21,6 +23,21 @@ struct Options {
     double waitSeconds = 120;
 };
 
+// The most memory the handheld's points can take in the model: a point needs at least
+// kLeastPointBytes of a database file and takes a TrackPoint_t in memory. Files that hold no points
+// only make it larger than it need be, which costs nothing but address space.
+uint64_t largestModelOf(const plm::PdbHandheld_t& handheld) {
+    uint64_t bytes = 0;
+    for (const std::string& file : handheld.files()) {
+        std::error_code error;
+        const uint64_t size = std::filesystem::file_size(file, error);
+        if (!error)
+            bytes += size;
+    }
+    const uint64_t points = bytes / app::kLeastPointBytes;
+    return points < (uint64_t{1} << 40) ? points * sizeof(nav::TrackPoint_t) : UINT64_MAX;
+}
+
 int runHotSync(const Options& options) {
     if (!std::filesystem::exists(options.handheld))
         throw UsageError("no handheld at " + options.handheld);
@@ -29,6 +46,8 @@ int runHotSync(const Options& options) {
         hotsync.syncType = parseSyncType(options.syncType);
     hotsync.patience = std::chrono::milliseconds(static_cast<long long>(options.waitSeconds * 1000));
     plm::PdbHandheld_t handheld(options.handheld);
+    // One HotSync, then the process ends: its model may come from huge pages.
+    reserveHugePageHeap(largestModelOf(handheld));
     const HotSyncResult result = performHotSync(hotsync, handheld, [&] { return handheld.problem(); });
     for (const std::string& warning : handheld.warnings())
         std::cerr << "pathlet: warning: " << warning << "\n";

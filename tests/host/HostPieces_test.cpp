@@ -1,5 +1,6 @@
 #include "host/platform/DesktopLog.h"
 #include "host/platform/HotSyncRoot.h"
+#include "host/platform/HugePageHeap.h"
 #include "host/platform/IniFile.h"
 #include "host/platform/UserDirectoryName.h"
 #include "host/text/JsonWriter.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -14,6 +16,7 @@
 #include <string>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 TEST(HostIniFile, KeepsExactSectionNamesAndOrder) {
     const auto path = std::filesystem::temp_directory_path() / ("pathlet_ini_" + std::to_string(::getpid()));
@@ -163,4 +166,65 @@ TEST(HostDesktopLog, StampsAreLocalTimeInEveryZone) {
     else
         ::unsetenv("TZ");
     ::tzset();
+}
+
+namespace {
+
+// The flags of the mapping of this process that holds `address`, as /proc/self/smaps gives them
+// ("rd wr mr mw me ac hg": hg is advised for huge pages), with its name; empty when none holds it.
+[[maybe_unused]] std::pair<std::string, std::string> mappingOf(const void* address) {
+    std::ifstream smaps("/proc/self/smaps");
+    const auto at = reinterpret_cast<uintptr_t>(address);
+    bool holds = false;
+    std::string name;
+    for (std::string line; std::getline(smaps, line);) {
+        unsigned long long begin = 0, end = 0;
+        char path[256] = "";
+        if (std::sscanf(line.c_str(), "%llx-%llx %*s %*s %*s %*s %255s", &begin, &end, path) >= 2 &&
+            line.find(':') > line.find(' ')) {
+            holds = begin <= at && at < end;
+            name = path;
+        } else if (holds && line.rfind("VmFlags:", 0) == 0) {
+            return {line.substr(8), name};
+        }
+    }
+    return {};
+}
+
+// In a process of its own (the heap is readied for good): whether blocks of a track's size made
+// after the heap was readied lie in the heap, in the stretch advised for huge pages. Says what it
+// found when they do not.
+[[maybe_unused]] bool trackBlocksLieInTheAdvisedHeap() {
+    if (!host::reserveHugePageHeap(uint64_t{64} << 20)) {
+        std::fprintf(stderr, "the heap was not readied\n");
+        return false;
+    }
+    std::vector<std::vector<char>> tracks;
+    for (int i = 0; i < 20; ++i)
+        tracks.emplace_back(310000, static_cast<char>(i)); // 10,000 points of 31 bytes
+    for (const std::vector<char>& track : tracks) {
+        const auto [flags, name] = mappingOf(track.data() + track.size() / 2);
+        if (name != "[heap]" || flags.find(" hg") == std::string::npos) {
+            std::fprintf(stderr, "a block lies in '%s' with flags%s\n", name.c_str(), flags.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+// A HotSync's model comes from a heap advised for huge pages, not from a mapping of 4 KB pages for
+// each track; too small a model is not worth it and leaves the heap alone.
+TEST(HostHugePageHeap, ModelBlocksComeFromTheHeapAdvisedForHugePages) {
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer's allocator keeps its own heap, which the advice would not reach.
+    EXPECT_FALSE(host::reserveHugePageHeap(uint64_t{64} << 20));
+#else
+    if (!std::filesystem::exists("/sys/kernel/mm/transparent_hugepage/enabled"))
+        GTEST_SKIP() << "this kernel has no huge pages on request";
+    EXPECT_FALSE(host::reserveHugePageHeap(uint64_t{1} << 20));
+    EXPECT_FALSE(host::reserveHugePageHeap(0));
+    EXPECT_EXIT(std::_Exit(trackBlocksLieInTheAdvisedHeap() ? 0 : 1), testing::ExitedWithCode(0), "");
+#endif
 }
