@@ -5,9 +5,9 @@
 #include "host/hotsync/SyncTypes.h"
 #include "host/platform/HugePageHeap.h"
 
-#include "app/TrackLogDecoder.h"
 #include "plm/desktop/PLM_PdbHandheld.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -23,9 +23,10 @@ struct Options {
     double waitSeconds = 120;
 };
 
-// The most memory the handheld's points can take in the model: a point needs at least
-// kLeastPointBytes of a database file and takes a TrackPoint_t in memory. Files that hold no points
-// only make it larger than it need be, which costs nothing but address space.
+// The most memory the handheld's points can take in the model: a point takes 31 bytes in memory
+// and at least 8 of the handheld's records (the decoder stops at that bound), so at most about four
+// times the bytes of its files. Files that hold no points only make it larger than it need be,
+// which costs nothing but address space.
 uint64_t largestModelOf(const plm::PdbHandheld_t& handheld) {
     uint64_t bytes = 0;
     for (const std::string& file : handheld.files()) {
@@ -34,8 +35,7 @@ uint64_t largestModelOf(const plm::PdbHandheld_t& handheld) {
         if (!error)
             bytes += size;
     }
-    const uint64_t points = bytes / app::kLeastPointBytes;
-    return points < (uint64_t{1} << 40) ? points * sizeof(nav::TrackPoint_t) : UINT64_MAX;
+    return bytes < (uint64_t{1} << 60) ? 4 * bytes : UINT64_MAX;
 }
 
 int runHotSync(const Options& options) {
