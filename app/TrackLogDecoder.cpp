@@ -145,14 +145,14 @@ DecodedLog_t decodeLog(RecordSource_t& source, const HandheldRecord_t& first, ui
             log.end = LogEnd_t::PastBound;
             break;
         }
-        nav::TrackPoint_t point;
-        const bool whole = decodePoint(record, offset, header.pointFlags, epoch, point, at);
+        const bool whole = track.appendDecoded([&](nav::TrackPoint_t& point) {
+            return decodePoint(record, offset, header.pointFlags, epoch, point, at);
+        });
         at.field = RefusedField_t::None; // every value was taken
         if (!whole) {
             log.end = LogEnd_t::CutShort;
             break;
         }
-        track.appendPoint(point);
         ++log.points;
         offset += header.pointStride;
     }

@@ -46,15 +46,22 @@ Track_t& Track_t::operator=(const Track_t& other) {
 void Track_t::appendPoint(const TrackPoint_t& point) {
     // The point may be one of this track's own, which a move of the array would take away.
     const TrackPoint_t added = point;
+    newPoint() = added;
+    countLastPoint();
+}
+
+TrackPoint_t& Track_t::newPoint() {
     if (m_points.size() == m_points.capacity())
         reallocate(m_points.empty() ? TrackChunk_t::kCapacity : 2 * m_points.capacity());
-    m_points.push_back(added);
-    const TrackPoint_t* stored = &m_points.back();
+    return m_points.emplace_back();
+}
 
+void Track_t::countLastPoint() {
+    const TrackPoint_t* stored = &m_points.back();
     if (m_chunks.empty()) {
         m_chunks.emplace_back();
         m_chunks.back().m_first = 0;
-        m_summary.firstPoint.set(added);
+        m_summary.firstPoint.set(*stored);
     } else if (m_chunks.back().points().size() == TrackChunk_t::kCapacity) {
         // The full chunk's last point, the one before the new point, is the new chunk's seam.
         const UnitVector_t seamVector = m_chunks.back().m_lastVector;
@@ -71,10 +78,10 @@ void Track_t::appendPoint(const TrackPoint_t& point) {
     }
 
     TrackChunk_t& last = m_chunks.back();
-    last.append(stored, UnitVector_t::of(added.position));
+    last.append(stored, UnitVector_t::of(stored->position));
 
     m_summary.mergeMeasures(last.summary());
-    m_summary.lastPoint.set(added);
+    m_summary.lastPoint.set(*stored);
     m_summary.pointCount += 1;
 }
 

@@ -63,6 +63,25 @@ public:
     Track_t& operator=(Track_t&&) noexcept = default;
 
     void appendPoint(const TrackPoint_t& point);
+    // Appends the point that `decode(point)` writes straight into the track's array, so that no
+    // copy of it is made on the way. `decode` returns whether it made a whole point; when it does
+    // not, or throws, the track is left as it was.
+    template <class Decode> bool appendDecoded(Decode&& decode) {
+        TrackPoint_t& point = newPoint();
+        bool whole = false;
+        try {
+            whole = decode(point);
+        } catch (...) {
+            m_points.pop_back();
+            throw;
+        }
+        if (!whole) {
+            m_points.pop_back();
+            return false;
+        }
+        countLastPoint();
+        return true;
+    }
     // Removes every point and resets the statistics; colour, flag, filter and drawing stay.
     void clearPoints();
     // Makes room for `count` points in all, so that appending up to that many allocates nothing.
@@ -88,6 +107,10 @@ public:
     }
 
 private:
+    // A blank point at the end of the array, not yet counted in the chunks and statistics.
+    TrackPoint_t& newPoint();
+    // Counts the array's last point in the chunks and statistics.
+    void countLastPoint();
     // Moves the array to a new capacity and points the chunks' views at it.
     void reallocate(std::size_t capacity);
     // Points the chunks' views at their places in the array, after it moved.

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <stdexcept>
 
 using nav::Track_t;
 using nav::TrackPoint_t;
@@ -87,6 +88,53 @@ TEST(NavTrack, ChunksViewTheTracksOwnPointsAfterGrowthAndCopies) {
     moved.releaseSpareRoom();
     EXPECT_EQ(moved.chunks()[1].points().data(), moved.points().data() + 99);
     EXPECT_EQ(latitudes(moved.chunks()[0]).front(), 0);
+}
+
+// A point decoded straight into the track's array counts as an appended copy of it would. One that
+// is not made whole, or whose decoding throws, leaves no trace, even where making room for it moved
+// the array, and none of its values reaches the next point.
+TEST(NavTrack, APointDecodedInPlaceCountsOnlyWhenWhole) {
+    Track_t appended = trackOf(100); // a full array and a full chunk
+    Track_t decoded = trackOf(100);
+    const auto halfMade = [](TrackPoint_t& p) {
+        p.position = geo::Position_t(1, 1);
+        p.time = glo::Time_t(5);
+        p.auxiliary = 1.0;
+    };
+    EXPECT_FALSE(decoded.appendDecoded([&](TrackPoint_t& p) {
+        halfMade(p);
+        return false;
+    }));
+    EXPECT_THROW(decoded.appendDecoded([&](TrackPoint_t& p) -> bool {
+        halfMade(p);
+        throw std::runtime_error("refused");
+    }),
+                 std::runtime_error);
+    ASSERT_EQ(decoded.points().size(), 100u);
+    ASSERT_EQ(decoded.chunks().size(), 1u);
+    EXPECT_EQ(decoded.chunks()[0].points().data(), decoded.points().data());
+    EXPECT_EQ(decoded.summary().pointCount, 100);
+    EXPECT_EQ(decoded.summary().lastPoint.get().position, appended.points().back().position);
+
+    const TrackPoint_t next = point(7, -9); // no time
+    appended.appendPoint(next);
+    EXPECT_TRUE(decoded.appendDecoded([&](TrackPoint_t& p) {
+        p.position = next.position;
+        return true;
+    }));
+    ASSERT_EQ(decoded.points().size(), 101u);
+    EXPECT_FALSE(decoded.points().back().time.present());
+    EXPECT_FALSE(decoded.points().back().auxiliary.present());
+    ASSERT_EQ(decoded.chunks().size(), 2u);
+    EXPECT_EQ(latitudes(decoded.chunks()[1]), latitudes(appended.chunks()[1]));
+    const nav::TrackSummary_t& mine = decoded.summary();
+    const nav::TrackSummary_t& theirs = appended.summary();
+    EXPECT_EQ(mine.pointCount, theirs.pointCount);
+    EXPECT_EQ(mine.distance, theirs.distance);
+    EXPECT_EQ(mine.areaSum, theirs.areaSum);
+    EXPECT_EQ(mine.box, theirs.box);
+    EXPECT_EQ(mine.duration.present(), theirs.duration.present());
+    EXPECT_EQ(mine.lastPoint.get().position, next.position);
 }
 
 TEST(NavTrack, OnePointSummary) {
