@@ -28,12 +28,15 @@ handheld() { "$pdbgen" synth --logs "$1" --points 10000 --per-record 4000 --seed
 
 # Appends "wall user system" of one HotSync of handheld LOGS to FILE.
 hotsync() {
-    { time "$pathlet" hotsync --handheld "$work/TrackDB-$1.pdb" --root "$work/root" --user Bench \
+    { time "$pathlet" hotsync --handheld "$work/TrackDB-$1.pdb" --root "$work/root-$1" --user Bench \
         > /dev/null 2> "$work/words" || { cat "$work/words" >&2; exit 1; }; } 2>> "$2"
 }
 
-"$pathlet" users add Bench --root "$work/root" > /dev/null
-tlx="$work/root/Bench/Pathlet/Tracks.tlx"
+# A root for each size: a HotSync replaces the Tracks.tlx of the last HotSync of its own size, as a
+# user's next HotSync would, not one of another size, whose removal would be counted with it.
+sizes="50 100 200 400" # logs of 10,000 points: 0.5, 1, 2 and 4 million points
+for logs in $sizes; do "$pathlet" users add Bench --root "$work/root-$logs" > /dev/null; done
+tlx="$work/root-200/Bench/Pathlet/Tracks.tlx"
 
 handheld 200
 pdb_bytes=$(stat -c %s "$work/TrackDB-200.pdb")
@@ -74,7 +77,7 @@ report cpu cpu
 : > "$work/peak.kb"
 for _ in $(seq "$runs"); do
     /usr/bin/time -f %M -o "$work/peak.one" "$pathlet" hotsync --handheld "$work/TrackDB-200.pdb" \
-        --root "$work/root" --user Bench > /dev/null 2>&1
+        --root "$work/root-200" --user Bench > /dev/null 2>&1
     cat "$work/peak.one" >> "$work/peak.kb"
 done
 peak_kb=$(median < "$work/peak.kb")
@@ -83,7 +86,6 @@ printf 'Peak resident memory: %d KB = %.2f x Tracks.tlx (%d KB) (target <= 1.2)\
 
 # The sizes are interleaved too: one after another, they would show the machine's drift as a cost
 # that changes with size.
-sizes="50 100 200 400"
 for logs in $sizes; do
     [ -f "$work/TrackDB-$logs.pdb" ] || handheld "$logs"
     hotsync "$logs" /dev/null # warms the page cache
