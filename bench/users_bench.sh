@@ -10,6 +10,9 @@ pathlet="$build/pathlet"
 mkdir -p "$work/root"
 awk -v n="$users" 'BEGIN { for (i = 1; i <= n; i++) printf "[User %d]\nid=%d\ndir=User_%d\n\n", i, i, i }' \
     > "$work/root/users.ini"
+# Every user has its directory, as `users add` leaves it: `users list` refuses a file whose users
+# have lost theirs.
+seq "$users" | sed "s|^|$work/root/User_|" | xargs mkdir -p
 mkdir -p "$work/root/User_$users/Pathlet"
 "$build/pathlet-pdbgen" synth --logs 2 --points 100 -o "$work/TrackDB.pdb"
 now() { date +%s.%N; }
