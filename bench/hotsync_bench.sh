@@ -4,10 +4,10 @@
 # as large as Tracks.tlx) and the arithmetic floor (the per-point arithmetic of the same points
 # alone, in a tight loop). Beside them, outside the target, the memory floor: first writing fresh
 # memory of Tracks.tlx's size in one block a track, as the HotSync's model of the file must, from a
-# heap readied for huge pages as the HotSync's is. Then
-# the peak memory beside the size of Tracks.tlx and the time per point from 0.5 to 4 million
-# points. The runs are interleaved, the sizes too, and medians reported. Wall time on a shared
-# machine carries other programs' load, so the CPU time (user + system) is shown beside it.
+# heap readied for huge pages as the HotSync's is. Then the peak memory beside the size of
+# Tracks.tlx and the time per point from 0.5 to 4 million points. The runs are interleaved, the
+# sizes too, and medians reported. Wall time on a shared machine carries other programs' load, so
+# the CPU time (user + system) is shown beside it.
 # Usage: bench/hotsync_bench.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 build=${1:-build-bench}

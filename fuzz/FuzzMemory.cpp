@@ -1,19 +1,12 @@
 #include "FuzzMemory.h"
 
+#include "glo/GLO_Sanitizers.h"
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define FUZZ_HEAP_HOOKS 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define FUZZ_HEAP_HOOKS 1
-#endif
-
-#ifdef FUZZ_HEAP_HOOKS
+#ifdef GLO_ADDRESS_SANITIZER
 // The sanitizer runtime's allocator interface (GCC ships no header for it).
 extern "C" {
 int __sanitizer_install_malloc_and_free_hooks(void (*onAllocate)(const volatile void*, std::size_t),
@@ -29,7 +22,7 @@ namespace {
 std::atomic<long long> g_held{0};
 std::atomic<long long> g_most{0};
 
-#ifdef FUZZ_HEAP_HOOKS
+#ifdef GLO_ADDRESS_SANITIZER
 void onAllocate(const volatile void*, std::size_t size) {
     const long long held = g_held.fetch_add(static_cast<long long>(size)) + static_cast<long long>(size);
     long long most = g_most.load();
@@ -53,7 +46,7 @@ MemoryBound_t::MemoryBound_t(std::size_t inputSize, std::size_t perByte, std::si
 }
 
 MemoryBound_t::~MemoryBound_t() {
-#ifdef FUZZ_HEAP_HOOKS
+#ifdef GLO_ADDRESS_SANITIZER
     if (!g_installed)
         return;
     const long long cost = g_most.load() - m_before;

@@ -1,15 +1,8 @@
 #include "host/platform/HugePageHeap.h"
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define PATHLET_OWN_ALLOCATOR 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define PATHLET_OWN_ALLOCATOR 1
-#endif
+#include "glo/GLO_Sanitizers.h"
 
-#if defined(__GLIBC__) && !defined(PATHLET_OWN_ALLOCATOR)
+#if defined(__GLIBC__) && !defined(GLO_ADDRESS_SANITIZER)
 
 #include <cstdlib>
 #include <malloc.h>

@@ -6,6 +6,8 @@
 #include "host/text/JsonWriter.h"
 #include "host/text/Utf8Text.h"
 
+#include "glo/GLO_Sanitizers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -217,7 +219,7 @@ namespace {
 // A HotSync's model comes from a heap advised for huge pages, not from a mapping of 4 KB pages for
 // each track; too small a model is not worth it and leaves the heap alone.
 TEST(HostHugePageHeap, ModelBlocksComeFromTheHeapAdvisedForHugePages) {
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef GLO_ADDRESS_SANITIZER
     // AddressSanitizer's allocator keeps its own heap, which the advice would not reach.
     EXPECT_FALSE(host::reserveHugePageHeap(uint64_t{64} << 20));
 #else
